@@ -1,0 +1,171 @@
+#include "cli/png_io.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+// libpng reports errors by longjmp. The functions that call setjmp hold no
+// object with a destructor: buffers belong to their callers.
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+struct PngMessage {
+    char text[200] = "";
+};
+
+void onPngError(png_structp png, png_const_charp message)
+{
+    auto* sink = static_cast<PngMessage*>(png_get_error_ptr(png));
+    std::snprintf(sink->text, sizeof sink->text, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+struct ReadHeader {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int channels = 0;
+};
+
+// Reads the header and sets up expansion to 8-bit RGB or RGBA.
+bool readHeader(png_structp png, png_infop info, ReadHeader& header)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    int colorType = 0;
+    png_get_IHDR(png, info, &header.width, &header.height, &header.bitDepth, &colorType, nullptr,
+                 nullptr, nullptr);
+    if (header.bitDepth > 8)
+        return true;
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && header.bitDepth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    header.channels = png_get_channels(png, info);
+    return true;
+}
+
+bool readRows(png_structp png, png_infop info, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_image(png, rows);
+    png_read_end(png, info);
+    return true;
+}
+
+bool writeRows(png_structp png, png_infop info, FILE* file, const Image& image, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_init_io(png, file);
+    png_set_IHDR(png, info, image.width, image.height, 8,
+                 image.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, info);
+    return true;
+}
+
+std::vector<png_bytep> rowPointers(const Image& image)
+{
+    std::vector<png_bytep> rows(image.height);
+    const size_t stride = static_cast<size_t>(image.width) * image.channels;
+    for (int y = 0; y < image.height; ++y)
+        rows[y] = const_cast<png_bytep>(image.pixels.data() + y * stride);
+    return rows;
+}
+
+} // namespace
+
+bool readPng(const std::string& path, Image& image, std::string& error)
+{
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = "cannot open '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    png_byte signature[8];
+    if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||
+        png_sig_cmp(signature, 0, sizeof signature) != 0) {
+        error = "'" + path + "' is not a PNG file";
+        return false;
+    }
+    PngMessage message;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, onPngError, onPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        error = "out of memory reading '" + path + "'";
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_sig_bytes(png, sizeof signature);
+
+    ReadHeader header;
+    bool ok = readHeader(png, info, header);
+    if (ok && header.bitDepth > 8) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        error = "'" + path + "' has 16 bits per channel; only 8-bit PNG is supported";
+        return false;
+    }
+    if (ok) {
+        image.width = static_cast<int>(header.width);
+        image.height = static_cast<int>(header.height);
+        image.channels = header.channels;
+        image.pixels.assign(static_cast<size_t>(image.width) * image.height * image.channels, 0);
+        std::vector<png_bytep> rows = rowPointers(image);
+        ok = readRows(png, info, rows.data());
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!ok) {
+        error = "cannot read '" + path + "': " + message.text;
+        return false;
+    }
+    return true;
+}
+
+bool writePng(const std::string& path, const Image& image, std::string& error)
+{
+    const std::string temporary = path + ".ormolo2-partial";
+    File file(std::fopen(temporary.c_str(), "wb"));
+    if (!file) {
+        error = "cannot write '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    PngMessage message;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, onPngError, onPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = info != nullptr;
+    if (ok) {
+        std::vector<png_bytep> rows = rowPointers(image);
+        ok = writeRows(png, info, file.get(), image, rows.data());
+    }
+    png_destroy_write_struct(&png, &info);
+    ok = std::fclose(file.release()) == 0 && ok;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
+        return true;
+    error = "cannot write '" + path + "'" + (message.text[0] ? std::string(": ") + message.text : "");
+    unlink(temporary.c_str());
+    return false;
+}

@@ -1,0 +1,14 @@
+// Reading and writing 8-bit PNG files. Grey, grey+alpha and palette images
+// are expanded to RGB or RGBA; 16-bit images are refused.
+#pragma once
+
+#include <string>
+
+#include "cli/image.h"
+
+// On failure both return false and set `error` to a one-line message.
+bool readPng(const std::string& path, Image& image, std::string& error);
+
+// Writes through a temporary file beside `path` and renames it into place,
+// so a failed write leaves no partial output behind.
+bool writePng(const std::string& path, const Image& image, std::string& error);

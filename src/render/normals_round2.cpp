@@ -1,0 +1,83 @@
+#include "render/normals_round2.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "render/kernel_radius.h"
+
+namespace {
+
+float rootOfSum(float sum)
+{
+    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
+}
+
+} // namespace
+
+Round2Kernel makeRound2Kernel(const float* heights, int width, int height, const OrmoloVals& vals)
+{
+    Round2Kernel kernel;
+    kernel.depth = vals.slopeDepthRound2;
+    kernel.coverRadius = regionCoverRadius(width, height);
+    const int32_t radius = largestKernelRadius(heights, width, height);
+    kernel.shape = offsetTableShape(std::max(radius, 0), width, height);
+    kernel.length.resize(kernel.shape.size());
+    for (int ky = -kernel.shape.halfHeight; ky <= kernel.shape.halfHeight; ++ky)
+        for (int kx = -kernel.shape.halfWidth; kx <= kernel.shape.halfWidth; ++kx)
+            kernel.length[kernel.shape.index(kx, ky)] =
+                rootOfSum(static_cast<float>(int64_t{kx} * kx + int64_t{ky} * ky));
+    const size_t count = static_cast<size_t>(width) * height;
+    kernel.rootHeight.resize(count);
+    for (size_t i = 0; i < count; ++i)
+        kernel.rootHeight[i] = std::sqrt(static_cast<double>(heights[i]));
+    return kernel;
+}
+
+int32_t round2WindowHalfWidth(int32_t radius)
+{
+    if (radius <= 5)
+        return radius;
+    const int32_t trim = radius / 6;
+    return radius - radius % trim;
+}
+
+FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, int width,
+                              int height, int x, int y)
+{
+    const size_t centreAt = static_cast<size_t>(y) * width + x;
+    const int32_t radius = kernelRadius(heights[centreAt], kernel.coverRadius);
+    const int64_t radiusSq = int64_t{radius} * radius;
+    const int32_t window = round2WindowHalfWidth(radius);
+    const double centreRoot = kernel.rootHeight[centreAt];
+    const OffsetRange rows = clippedOffsets(window, y, height);
+    const OffsetRange cols = clippedOffsets(window, x, width);
+    float nx = 0.0f;
+    float ny = 0.0f;
+    float nz = 0.0f;
+    for (int32_t ky = rows.first; ky <= rows.last; ++ky) {
+        const double* neighbourRoots = kernel.rootHeight.data() + static_cast<size_t>(y + ky) * width + x;
+        for (int32_t kx = cols.first; kx <= cols.last; ++kx) {
+            if (int64_t{kx} * kx + int64_t{ky} * ky > radiusSq || (kx == 0 && ky == 0))
+                continue;
+            const float klen = kernel.length[kernel.shape.index(kx, ky)];
+            const float df = static_cast<float>((neighbourRoots[kx] - centreRoot) * kernel.depth);
+            const float lnx = (static_cast<float>(kx) * -df) / klen;
+            const float lny = (static_cast<float>(ky) * -df) / klen;
+            const float lnz = klen;
+            const float facetLength = rootOfSum((lnx * lnx + lny * lny) + lnz * lnz);
+            nx += lnx / facetLength;
+            ny += lny / facetLength;
+            nz += lnz / facetLength;
+        }
+    }
+    return {nx, ny, nz};
+}
+
+SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
+                           int x, int y)
+{
+    const FacetNormalSum sum = round2FacetSum(kernel, heights, width, height, x, y);
+    const float length = rootOfSum((sum.nx * sum.nx + sum.ny * sum.ny) + sum.nz * sum.nz);
+    return {sum.nx / length, sum.ny / length};
+}

@@ -1,0 +1,37 @@
+// Normals of the Round2 slope profile: the normalised sum of the unit facet
+// normals towards every neighbour of a disc, on the surface
+// slopeDepthRound2 * sqrt(distance).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "host/ormolo_vals.h"
+#include "render/offset_window.h"
+#include "render/surface_normal.h"
+
+// What depends only on an offset or on one pixel, computed once per render.
+struct Round2Kernel {
+    double depth;
+    int32_t coverRadius;
+    OffsetTableShape shape;
+    std::vector<float> length;       // distance to each offset
+    std::vector<double> rootHeight;  // sqrt of every region pixel's height
+};
+
+Round2Kernel makeRound2Kernel(const float* heights, int width, int height, const OrmoloVals& vals);
+
+// The half-width of the square window that trims a disc of this radius.
+int32_t round2WindowHalfWidth(int32_t radius);
+
+// The unnormalised sum of the unit facet normals around pixel (x, y).
+struct FacetNormalSum {
+    float nx;
+    float ny;
+    float nz;
+};
+FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, int width,
+                              int height, int x, int y);
+
+SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
+                           int x, int y);

@@ -1,0 +1,23 @@
+// Progress reports of one final render: an optional new text and a fraction
+// between 0 and 1. Hosts forward them to their progress display.
+#pragma once
+
+#include <functional>
+
+// `text` is null when only the fraction changes.
+using ProgressFn = std::function<void(const char* text, double fraction)>;
+
+// base + span * (row / (height - 1)), the quotient formed first, in double.
+// A one-row region has no span to cover and reports the base.
+inline double rowFraction(double base, double span, int row, int height)
+{
+    if (height <= 1)
+        return base;
+    return base + span * (static_cast<double>(row) / static_cast<double>(height - 1));
+}
+
+inline void reportRow(const ProgressFn& progress, double base, double span, int row, int height)
+{
+    if (progress && row % 10 == 0)
+        progress(nullptr, rowFraction(base, span, row, height));
+}

@@ -1,0 +1,88 @@
+#include "render/render.h"
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+
+#include "render/distance_transform.h"
+#include "render/height_field.h"
+#include "render/normal_map.h"
+#include "render/normals_flat_round.h"
+#include "render/normals_round2.h"
+#include "render/seeds.h"
+
+namespace {
+
+void report(const ProgressFn& progress, const char* text, double fraction)
+{
+    if (progress)
+        progress(text, fraction);
+}
+
+// Seeds, both distance passes and the distance field, as one float per pixel.
+std::unique_ptr<float[]> distanceField(const uint8_t* input, int width, int height, int channels,
+                                       bool invertInput, const ProgressFn& progress)
+{
+    const size_t count = static_cast<size_t>(width) * height;
+    std::unique_ptr<float[]> distHoriz(new float[count]);
+    std::unique_ptr<float[]> distVert(new float[count]);
+    scanSeeds(input, width, height, channels, invertInput, distHoriz.get(), distVert.get());
+    report(progress, "Ormolo 2.0: Distance Transform...", 0.05);
+    propagateForward(distHoriz.get(), distVert.get(), width, height, progress);
+    propagateBackward(distHoriz.get(), distVert.get(), width, height, progress);
+    std::unique_ptr<float[]> distDiag(new float[count]);
+    computeDistanceField(distHoriz.get(), distVert.get(), distDiag.get(), width, height, progress);
+    return distDiag;
+}
+
+// Visits rows 1..height-2 and columns 1..width-2; each inside pixel gets the
+// encoding of its normal, each outside pixel the outside colour.
+template <typename NormalAt>
+void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
+                     const ProgressFn& progress, NormalAt normalAt)
+{
+    const size_t bytesPerRow = static_cast<size_t>(width) * channels;
+    for (int y = 1; y <= height - 2; ++y) {
+        uint8_t* row = output + y * bytesPerRow;
+        const float* heightRow = heights + static_cast<size_t>(y) * width;
+        for (int x = 1; x <= width - 2; ++x) {
+            uint8_t* pixel = row + static_cast<size_t>(x) * channels;
+            if (heightRow[x] > 0.0f)
+                encodeNormal(normalAt(x, y), pixel, channels);
+            else
+                encodeOutside(pixel, channels);
+        }
+        reportRow(progress, 0.59, 0.4, y, height);
+    }
+}
+
+} // namespace
+
+void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, int channels,
+                  const OrmoloVals& vals, const ProgressFn& progress)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    report(progress, nullptr, 0.01);
+    report(progress, nullptr, 0.02);
+    std::unique_ptr<float[]> heights =
+        distanceField(input, width, height, channels, vals.invertInput != 0, progress);
+    report(progress, "Ormolo 2.0: Computing height field...", 0.5);
+    applyHeightProfile(heights.get(), static_cast<size_t>(width) * height, vals);
+    report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
+
+    if (output != input)
+        std::memcpy(output, input, static_cast<size_t>(width) * height * channels);
+    const float* field = heights.get();
+    if (vals.slopeType == SLOPE_ROUND2) {
+        const Round2Kernel kernel = makeRound2Kernel(field, width, height, vals);
+        writeOutputPass(field, output, width, height, channels, progress, [&](int x, int y) {
+            return round2Normal(kernel, field, width, height, x, y);
+        });
+    } else {
+        const FlatRoundKernel kernel = makeFlatRoundKernel(field, width, height, vals);
+        writeOutputPass(field, output, width, height, channels, progress, [&](int x, int y) {
+            return flatRoundNormal(kernel, field, width, height, x, y);
+        });
+    }
+}

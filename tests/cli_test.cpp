@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "cli/png_io.h"
+#include "render/render.h"
+#include "test_images.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() /
+               ("ormolo2-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Runs the tool; returns its exit status and keeps stderr in `errors`.
+    int run(const std::string& arguments)
+    {
+        const std::string errorFile = path("stderr.txt");
+        const int status = std::system((std::string(ORMOLO_CLI) + " " + arguments + " 2> " + errorFile +
+                                        " > " + path("stdout.txt")).c_str());
+        std::ifstream in(errorFile);
+        errors.assign(std::istreambuf_iterator<char>(in), {});
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Writes a PNG through libpng's simplified API in any of its formats.
+    void writeRaw(const std::string& name, int width, int height, png_uint_32 format, const void* data)
+    {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = width;
+        image.height = height;
+        image.format = format;
+        ASSERT_TRUE(png_image_write_to_file(&image, path(name).c_str(), 0, data, 0, nullptr));
+    }
+
+    std::string errors;
+    fs::path dir_;
+};
+
+TEST_F(Cli, RendersWhatTheCoreRendersWithTheGivenSettings)
+{
+    std::mt19937 rng(8);
+    Image image{40, 30, 4, maskImage(randomMask(rng, 40, 30), 4)};
+    std::string error;
+    ASSERT_TRUE(writePng(path("in.png"), image, error)) << error;
+    const struct { const char* options; int32_t slope; bool invert; float depth; } cases[] = {
+        {"", SLOPE_ROUND2, false, 20.0f},
+        {"--slope flat --max-blur-radius 5 --depth-flat 10.3", SLOPE_FLAT, false, 10.3f},
+        {"--invert --slope=round --depth-round 0.1", SLOPE_ROUND, true, 0.1f},
+        {"--slope 0", 0, false, 7.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        ASSERT_EQ(run(std::string(c.options) + " " + path("in.png") + " " + path("out.png")), 0) << errors;
+        OrmoloVals vals = ormoloDefaults;
+        vals.slopeType = c.slope;
+        vals.invertInput = c.invert;
+        vals.maxNormalMapBlurRadius = c.slope == SLOPE_FLAT ? 5 : 3;
+        if (c.slope == SLOPE_FLAT)
+            vals.slopeDepthFlat = c.depth;
+        if (c.slope == SLOPE_ROUND || c.slope == 0)
+            vals.slopeDepthRound = c.depth;
+        Image expected = image;
+        renderRegion(expected.pixels.data(), expected.pixels.data(), 40, 30, 4, vals, {});
+        Image written;
+        ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
+        EXPECT_EQ(written.channels, 4);
+        EXPECT_EQ(written.pixels, expected.pixels);
+    }
+}
+
+TEST_F(Cli, GreyMasksExpandToRgbAndGreyAlphaToRgba)
+{
+    const uint8_t grey[] = {0, 255, 255, 0, 255, 255, 255, 0, 0, 0, 0, 0};
+    writeRaw("grey.png", 4, 3, PNG_FORMAT_GRAY, grey);
+    const uint8_t greyAlpha[] = {0, 9, 255, 10, 255, 11, 0, 12};
+    writeRaw("grey-alpha.png", 2, 2, PNG_FORMAT_GA, greyAlpha);
+    Image image;
+    std::string error;
+    ASSERT_TRUE(readPng(path("grey.png"), image, error)) << error;
+    EXPECT_EQ(image.channels, 3);
+    EXPECT_EQ(std::vector<uint8_t>(image.pixels.begin(), image.pixels.begin() + 6),
+              (std::vector<uint8_t>{0, 0, 0, 255, 255, 255}));
+    ASSERT_TRUE(readPng(path("grey-alpha.png"), image, error)) << error;
+    EXPECT_EQ(image.channels, 4);
+    EXPECT_EQ(std::vector<uint8_t>(image.pixels.begin(), image.pixels.begin() + 8),
+              (std::vector<uint8_t>{0, 0, 0, 9, 255, 255, 255, 10}));
+    EXPECT_EQ(run(path("grey.png") + " " + path("out.png")), 0) << errors;
+}
+
+TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
+{
+    const uint16_t deep[] = {0, 65535, 65535, 0};
+    writeRaw("deep.png", 2, 2, PNG_FORMAT_LINEAR_Y, deep);
+    std::ofstream(path("text.png")) << "not a picture at all";
+    Image image{3, 3, 3, std::vector<uint8_t>(27, 255)};
+    std::string error;
+    ASSERT_TRUE(writePng(path("ok.png"), image, error));
+    const std::string out = path("out.png");
+    const struct { const char* name; std::string arguments; } cases[] = {
+        {"missing file", path("missing.png") + " " + out},
+        {"not a PNG", path("text.png") + " " + out},
+        {"16-bit PNG", path("deep.png") + " " + out},
+        {"blur radius beyond a byte", "--max-blur-radius 256 " + path("ok.png") + " " + out},
+        {"negative blur radius", "--max-blur-radius -1 " + path("ok.png") + " " + out},
+        {"slope beyond a byte", "--slope 300 " + path("ok.png") + " " + out},
+        {"unknown slope name", "--slope bumpy " + path("ok.png") + " " + out},
+        {"depth beyond float", "--depth-flat 1e39 " + path("ok.png") + " " + out},
+        {"depth not a number", "--depth-round2 deep " + path("ok.png") + " " + out},
+        {"missing value", path("ok.png") + " " + out + " --depth-round"},
+        {"unknown option", "--bevel " + path("ok.png") + " " + out},
+        {"one file only", path("ok.png")},
+        {"unwritable output", path("ok.png") + " " + path("no/such/dir/out.png")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NE(run(c.arguments), 0);
+        EXPECT_EQ(errors.rfind("ormolo2: ", 0), 0u) << errors;
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5)
+        << "no partial files left behind";
+}
+
+TEST_F(Cli, HelpDescribesEveryOption)
+{
+    ASSERT_EQ(run("--help"), 0);
+    std::ifstream in(path("stdout.txt"));
+    const std::string help(std::istreambuf_iterator<char>(in), {});
+    for (const char* option : {"--invert", "--slope", "--max-blur-radius", "--depth-flat", "--depth-round",
+                               "--depth-round2", "INPUT.png OUTPUT.png"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render/normal_map.h"
+
+namespace {
+
+TEST(NormalMap, Encodings)
+{
+    const float level = -static_cast<float>(std::cos(std::atan2(1.0, 0.0)));
+    const struct {
+        const char* name;
+        float nx, ny;
+        uint8_t r, g, b;
+    } cases[] = {
+        {"both one half", 0.5f, 0.5f, 190, 190, 164},
+        {"negative half truncates towards zero", -0.5f, 0.0f, 64, 127, 190},
+        {"mixed signs", 0.25f, -0.75f, 158, 32, 153},
+        {"level Round2 interior", 0.0f, 0.0f, 127, 127, 254},
+        {"level Flat or Round interior", level, level, 127, 127, 253},
+        {"NaN counts as 0", NAN, NAN, 127, 127, 254},
+        {"sum of squares near 2", -0.9999f, 0.9999f, 1, 253, 75},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int channels : {3, 4}) {
+            uint8_t pixel[5] = {1, 2, 3, 4, 5};
+            encodeNormal({c.nx, c.ny}, pixel, channels);
+            EXPECT_EQ(pixel[0], c.r);
+            EXPECT_EQ(pixel[1], c.g);
+            EXPECT_EQ(pixel[2], c.b);
+            EXPECT_EQ(pixel[3], channels == 4 ? 255 : 4);
+            EXPECT_EQ(pixel[4], 5);
+        }
+    }
+}
+
+TEST(NormalMap, OutsideColour)
+{
+    for (int channels : {3, 4}) {
+        uint8_t pixel[5] = {1, 2, 3, 4, 5};
+        encodeOutside(pixel, channels);
+        EXPECT_EQ(pixel[0], 127);
+        EXPECT_EQ(pixel[1], 127);
+        EXPECT_EQ(pixel[2], 255);
+        EXPECT_EQ(pixel[3], channels == 4 ? 255 : 4);
+        EXPECT_EQ(pixel[4], 5);
+    }
+}
+
+} // namespace

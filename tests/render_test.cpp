@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "reference_renderer.h"
+#include "render/render.h"
+#include "test_images.h"
+
+namespace {
+
+std::vector<uint8_t> render(const std::vector<uint8_t>& input, int width, int height, int channels,
+                            const OrmoloVals& vals, const ProgressFn& progress = {})
+{
+    std::vector<uint8_t> output(input.size(), 0xAB);
+    renderRegion(input.data(), output.data(), width, height, channels, vals, progress);
+    return output;
+}
+
+OrmoloVals randomSettings(std::mt19937& rng)
+{
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    OrmoloVals vals = ormoloDefaults;
+    const int32_t slopes[] = {SLOPE_FLAT, SLOPE_ROUND, SLOPE_ROUND2, 0, 200};
+    vals.slopeType = slopes[rng() % 5];
+    vals.invertInput = rng() % 3 == 0 ? static_cast<int32_t>(rng() % 256) : 0;
+    vals.maxNormalMapBlurRadius = static_cast<int32_t>(rng() % 9);
+    vals.slopeDepthFlat = 1.0f + 9.5f * unit(rng);
+    vals.slopeDepthRound = 1.0f + 7.0f * unit(rng);
+    vals.slopeDepthRound2 = 1.0f + 24.0f * unit(rng);
+    return vals;
+}
+
+TEST(Render, MatchesReferenceOnRandomMasksSizesAndSettings)
+{
+    std::mt19937 rng(2024);
+    for (int trial = 0; trial < 120; ++trial) {
+        const int width = 1 + static_cast<int>(rng() % 24), height = 1 + static_cast<int>(rng() % 20);
+        const int channels = 3 + static_cast<int>(rng() % 2);
+        const auto input = maskImage(randomMask(rng, width, height), channels);
+        const OrmoloVals vals = randomSettings(rng);
+        ASSERT_EQ(render(input, width, height, channels, vals),
+                  referenceRender(input, width, height, channels, vals))
+            << "trial " << trial << ": " << width << "x" << height << "x" << channels
+            << " slope " << vals.slopeType;
+    }
+}
+
+TEST(Render, UnvisitedPixelsKeepTheirInput)
+{
+    // Rows 0 and height-1, columns 0 and width-1, and every pixel of regions
+    // too thin to have an inner pixel.
+    const struct { int width, height; } sizes[] = {{1, 1}, {2, 7}, {7, 2}, {3, 3}, {9, 6}};
+    for (const auto& size : sizes) {
+        for (int channels : {3, 4}) {
+            const auto input = maskImage(std::vector<uint8_t>(size.width * size.height, 255), channels);
+            const auto output = render(input, size.width, size.height, channels, ormoloDefaults);
+            for (int y = 0; y < size.height; ++y)
+                for (int x = 0; x < size.width; ++x) {
+                    const bool inner = x >= 1 && x <= size.width - 2 && y >= 1 && y <= size.height - 2;
+                    if (inner)
+                        continue;
+                    for (int c = 0; c < channels; ++c) {
+                        const size_t at = (static_cast<size_t>(y) * size.width + x) * channels + c;
+                        ASSERT_EQ(output[at], input[at]) << x << "," << y << "," << c;
+                    }
+                }
+        }
+    }
+}
+
+TEST(Render, InPlaceEqualsSeparateOutput)
+{
+    std::mt19937 rng(9);
+    const auto input = maskImage(randomMask(rng, 30, 20), 4);
+    std::vector<uint8_t> inPlace = input;
+    renderRegion(inPlace.data(), inPlace.data(), 30, 20, 4, ormoloDefaults, {});
+    EXPECT_EQ(inPlace, render(input, 30, 20, 4, ormoloDefaults));
+}
+
+TEST(Render, LevelInteriorsEncodeAsStated)
+{
+    // A region without an edge is untouched by the distance passes: every
+    // inner pixel sits on a level plateau.
+    const int size = 9;
+    const auto input = maskImage(std::vector<uint8_t>(size * size, 255), 3);
+    const size_t centre = (static_cast<size_t>(size / 2) * size + size / 2) * 3;
+    const struct { int32_t slope; uint8_t blue; } cases[] = {
+        {SLOPE_ROUND2, 254}, {SLOPE_FLAT, 253}, {SLOPE_ROUND, 253}};
+    for (const auto& c : cases) {
+        OrmoloVals vals = ormoloDefaults;
+        vals.slopeType = c.slope;
+        const auto output = render(input, size, size, 3, vals);
+        EXPECT_EQ(output[centre], 127);
+        EXPECT_EQ(output[centre + 1], 127);
+        EXPECT_EQ(output[centre + 2], c.blue);
+    }
+}
+
+struct Report {
+    std::string text;
+    double fraction;
+};
+
+std::vector<Report> progressOf(int width, int height)
+{
+    std::vector<Report> reports;
+    const auto input = maskImage(std::vector<uint8_t>(width * height, 255), 3);
+    render(input, width, height, 3, ormoloDefaults,
+           [&](const char* text, double fraction) { reports.push_back({text ? text : "", fraction}); });
+    return reports;
+}
+
+TEST(Render, ProgressProtocol)
+{
+    const std::vector<Report> reports = progressOf(4, 21);
+    std::vector<Report> expected = {{"", 0.01}, {"", 0.02}, {"Ormolo 2.0: Distance Transform...", 0.05}};
+    for (int y : {10, 20})
+        expected.push_back({"", 0.05 + 0.15 * (y / 20.0)});
+    for (int y : {10, 0})
+        expected.push_back({"", 0.2 + 0.15 * (y / 20.0)});
+    for (int y : {0, 10, 20})
+        expected.push_back({"", 0.35 + 0.15 * (y / 20.0)});
+    expected.push_back({"Ormolo 2.0: Computing height field...", 0.5});
+    expected.push_back({"Ormolo 2.0: Computing normal map...", 0.55});
+    expected.push_back({"", 0.59 + 0.4 * (10 / 20.0)});
+    ASSERT_EQ(reports.size(), expected.size());
+    for (size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].text, expected[i].text) << i;
+        EXPECT_EQ(reports[i].fraction, expected[i].fraction) << i;
+    }
+}
+
+TEST(Render, OneRowRegionReportsTheDistanceFieldBase)
+{
+    const std::vector<Report> reports = progressOf(5, 1);
+    ASSERT_EQ(reports.size(), 6u);
+    EXPECT_EQ(reports[3].fraction, 0.35);
+    EXPECT_TRUE(progressOf(0, 5).empty());
+    EXPECT_TRUE(progressOf(5, 0).empty());
+}
+
+TEST(Render, DegenerateSettingsGiveDeterministicBytes)
+{
+    // Settings only scripts or stored records can reach: zero Flat kernel
+    // length, infinite and NaN depths, radii far beyond the region.
+    std::mt19937 rng(1);
+    const auto input = maskImage(randomMask(rng, 23, 19), 4);
+    const float inf = INFINITY, nan = NAN;
+    const struct { int32_t slope; int32_t maxRadius; float depthFlat, depthRound, depthRound2; } cases[] = {
+        {SLOPE_FLAT, 3, 11.0f, 7, 20}, {SLOPE_FLAT, 255, 11.0f, 7, 20}, {SLOPE_FLAT, INT32_MAX, 1e30f, 7, 20},
+        {SLOPE_FLAT, 3, nan, 7, 20}, {SLOPE_FLAT, 5, -inf, 7, 20}, {SLOPE_ROUND, 3, 10, 1e30f, 20},
+        {SLOPE_ROUND, 3, 10, inf, 20}, {SLOPE_ROUND, 3, 10, nan, 20}, {SLOPE_ROUND, 3, 10, -7, 20},
+        {SLOPE_ROUND2, 3, 10, 7, inf}, {SLOPE_ROUND2, 3, 10, 7, nan}, {SLOPE_ROUND2, 3, 10, 7, -1e38f},
+        {SLOPE_ROUND2, 3, 10, 7, 0}, {0, 3, 10, 7, 20}};
+    for (const auto& c : cases) {
+        OrmoloVals vals = ormoloDefaults;
+        vals.slopeType = c.slope;
+        vals.maxNormalMapBlurRadius = c.maxRadius;
+        vals.slopeDepthFlat = c.depthFlat;
+        vals.slopeDepthRound = c.depthRound;
+        vals.slopeDepthRound2 = c.depthRound2;
+        EXPECT_EQ(render(input, 23, 19, 4, vals), render(input, 23, 19, 4, vals));
+    }
+}
+
+TEST(Render, RadiusBeyondTheRegionLeavesTheResultUnchanged)
+{
+    // A huge Round depth makes every radius reach past the region; the
+    // literal walk over the whole disc must agree with the clamped one.
+    std::mt19937 rng(4);
+    const auto input = maskImage(randomMask(rng, 14, 12), 3);
+    OrmoloVals vals = ormoloDefaults;
+    vals.slopeType = SLOPE_ROUND;
+    vals.slopeDepthRound = 30.0f;
+    EXPECT_EQ(render(input, 14, 12, 3, vals), referenceRender(input, 14, 12, 3, vals));
+}
+
+} // namespace
