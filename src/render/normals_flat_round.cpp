@@ -87,3 +87,12 @@ SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, const float* height
     }
     return {normalComponent(dx / numx), normalComponent(dy / numy)};
 }
+
+void flatRoundNormalsRow(const FlatRoundKernel& kernel, const float* heights, int width, int height,
+                         int y, int xBegin, int xEnd, SurfaceNormal* normals)
+{
+    const float* row = heights + static_cast<size_t>(y) * width;
+    for (int x = xBegin; x < xEnd; ++x)
+        if (row[x] > 0.0f)
+            normals[x - xBegin] = flatRoundNormal(kernel, heights, width, height, x, y);
+}

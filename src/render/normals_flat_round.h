@@ -27,3 +27,9 @@ FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
 // The normal of the inside pixel (x, y) of the height field.
 SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, const float* heights, int width,
                               int height, int x, int y);
+
+// The normals of the inside pixels (height > 0) among columns
+// xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
+// pixels are left as they are.
+void flatRoundNormalsRow(const FlatRoundKernel& kernel, const float* heights, int width,
+    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals);

@@ -81,3 +81,12 @@ SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int
     const float length = rootOfSum((sum.nx * sum.nx + sum.ny * sum.ny) + sum.nz * sum.nz);
     return {sum.nx / length, sum.ny / length};
 }
+
+void round2NormalsRow(const Round2Kernel& kernel, const float* heights, int width, int height,
+                      int y, int xBegin, int xEnd, SurfaceNormal* normals)
+{
+    const float* row = heights + static_cast<size_t>(y) * width;
+    for (int x = xBegin; x < xEnd; ++x)
+        if (row[x] > 0.0f)
+            normals[x - xBegin] = round2Normal(kernel, heights, width, height, x, y);
+}

@@ -35,3 +35,9 @@ FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, 
 
 SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
                            int x, int y);
+
+// The normals of the inside pixels (height > 0) among columns
+// xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
+// pixels are left as they are.
+void round2NormalsRow(const Round2Kernel& kernel, const float* heights, int width,
+    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "render/distance_transform.h"
 #include "render/height_field.h"
@@ -37,18 +38,20 @@ std::unique_ptr<float[]> distanceField(const uint8_t* input, int width, int heig
 
 // Visits rows 1..height-2 and columns 1..width-2; each inside pixel gets the
 // encoding of its normal, each outside pixel the outside colour.
-template <typename NormalAt>
+template <typename NormalsOfRow>
 void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
-                     const ProgressFn& progress, NormalAt normalAt)
+                     const ProgressFn& progress, NormalsOfRow normalsOfRow)
 {
     const size_t bytesPerRow = static_cast<size_t>(width) * channels;
+    std::vector<SurfaceNormal> normals(static_cast<size_t>(width));
     for (int y = 1; y <= height - 2; ++y) {
+        normalsOfRow(y, 1, width - 1, normals.data());
         uint8_t* row = output + y * bytesPerRow;
         const float* heightRow = heights + static_cast<size_t>(y) * width;
         for (int x = 1; x <= width - 2; ++x) {
             uint8_t* pixel = row + static_cast<size_t>(x) * channels;
             if (heightRow[x] > 0.0f)
-                encodeNormal(normalAt(x, y), pixel, channels);
+                encodeNormal(normals[x - 1], pixel, channels);
             else
                 encodeOutside(pixel, channels);
         }
@@ -76,13 +79,15 @@ void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, 
     const float* field = heights.get();
     if (vals.slopeType == SLOPE_ROUND2) {
         const Round2Kernel kernel = makeRound2Kernel(field, width, height, vals);
-        writeOutputPass(field, output, width, height, channels, progress, [&](int x, int y) {
-            return round2Normal(kernel, field, width, height, x, y);
-        });
+        writeOutputPass(field, output, width, height, channels, progress,
+                        [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            round2NormalsRow(kernel, field, width, height, y, xBegin, xEnd, normals);
+                        });
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(field, width, height, vals);
-        writeOutputPass(field, output, width, height, channels, progress, [&](int x, int y) {
-            return flatRoundNormal(kernel, field, width, height, x, y);
-        });
+        writeOutputPass(field, output, width, height, channels, progress,
+                        [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            flatRoundNormalsRow(kernel, field, width, height, y, xBegin, xEnd, normals);
+                        });
     }
 }
