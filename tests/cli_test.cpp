@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/png_io.h"
+#include "render/random_stream.h"
 #include "render/render.h"
 #include "test_images.h"
 
@@ -79,7 +80,7 @@ TEST_F(Cli, RendersWhatTheCoreRendersWithTheGivenSettings)
         if (c.slope == SLOPE_ROUND || c.slope == 0)
             vals.slopeDepthRound = c.depth;
         Image expected = image;
-        renderRegion(expected.pixels.data(), expected.pixels.data(), 40, 30, 4, vals, {});
+        renderRegion(expected.pixels.data(), expected.pixels.data(), 40, 30, 4, vals, nullptr, {});
         Image written;
         ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
         EXPECT_EQ(written.channels, 4);
@@ -141,13 +142,44 @@ TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
         << "no partial files left behind";
 }
 
+TEST_F(Cli, ReflectsAProbeReproduciblyFromASeed)
+{
+    std::mt19937 rng(15);
+    Image mask{36, 28, 3, maskImage(randomMask(rng, 36, 28), 3)};
+    Image probe{9, 7, 4, std::vector<uint8_t>(9 * 7 * 4)};
+    for (size_t i = 0; i < probe.pixels.size(); ++i)
+        probe.pixels[i] = static_cast<uint8_t>(i * 37);
+    std::string error;
+    ASSERT_TRUE(writePng(path("mask.png"), mask, error));
+    ASSERT_TRUE(writePng(path("probe.png"), probe, error));
+    const std::string probeArgs = "--probe " + path("probe.png") + " --specularity 0.25 --seed 777 ";
+    ASSERT_EQ(run(probeArgs + path("mask.png") + " " + path("a.png")), 0) << errors;
+    ASSERT_EQ(run(probeArgs + path("mask.png") + " " + path("b.png")), 0) << errors;
+    Image a, b;
+    ASSERT_TRUE(readPng(path("a.png"), a, error));
+    ASSERT_TRUE(readPng(path("b.png"), b, error));
+    EXPECT_EQ(a.pixels, b.pixels);
+
+    ProbeImage inMemory{9, 7, true, probe.pixels};
+    OrmoloVals vals = ormoloDefaults;
+    vals.specularity = 0.25;
+    setRandomStreamPosition(777);
+    renderRegion(mask.pixels.data(), mask.pixels.data(), 36, 28, 3, vals, &inMemory, {});
+    EXPECT_EQ(a.pixels, mask.pixels);
+
+    EXPECT_NE(run("--probe " + path("nothing.png") + " " + path("mask.png") + " " + path("c.png")), 0);
+    EXPECT_NE(run("--specularity shiny " + path("mask.png") + " " + path("c.png")), 0);
+    EXPECT_NE(run("--seed -3 " + path("mask.png") + " " + path("c.png")), 0);
+    EXPECT_FALSE(fs::exists(path("c.png")));
+}
+
 TEST_F(Cli, HelpDescribesEveryOption)
 {
     ASSERT_EQ(run("--help"), 0);
     std::ifstream in(path("stdout.txt"));
     const std::string help(std::istreambuf_iterator<char>(in), {});
     for (const char* option : {"--invert", "--slope", "--max-blur-radius", "--depth-flat", "--depth-round",
-                               "--depth-round2", "INPUT.png OUTPUT.png"})
+                               "--depth-round2", "--probe", "--specularity", "--seed", "INPUT.png OUTPUT.png"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/random_stream.h"
+
 ReferenceVectors referenceSeeds(const std::vector<uint8_t>& pixels, int width, int height,
                                 int channels, bool invertInput)
 {
@@ -190,22 +192,85 @@ void referenceRound2Normal(const std::vector<float>& heights, int width, int hei
     ny = sy / tmpLen;
 }
 
+namespace {
+
+// Nearest border pixel for samples outside the probe.
+const uint8_t* probeAt(const ProbeImage& probe, int col, int row)
+{
+    if (col < 0) col = 0;
+    if (col > probe.width - 1) col = probe.width - 1;
+    if (row < 0) row = 0;
+    if (row > probe.height - 1) row = probe.height - 1;
+    return &probe.rgba[(row * probe.width + col) * 4];
+}
+
+void referenceProbePixel(const ProbeImage& probe, bool inside, float nx, float ny, double specularity,
+                         uint64_t& draw, uint8_t* px, int channels)
+{
+    unsigned char pix[4];
+    if (!inside) {
+        memcpy(pix, probeAt(probe, 0, 0), 4);
+    } else {
+        int lix = (int)(((double)(probe.width - 1) * 0.5) * ((double)nx * 0.99 + 1.0));
+        int liy = (int)(((double)(probe.height - 1) * 0.5) * ((double)ny * 0.99 + 1.0));
+        if (specularity < 1.0) {
+            const double k = 1.5707963;
+            double s = specularity;
+            double a = ((double)probe.width * (1 - s * s)) * cos((double)nx * k);
+            double b = ((1 - s * s) * (double)probe.height) * cos((double)ny * k);
+            int radius = a < b ? (int)a : (int)b;
+            int pixAvg[4] = {0, 0, 0, 0};
+            for (int i = 0; i < 8; i++) {
+                int r1 = randomDrawAt(draw++);
+                int r2 = randomDrawAt(draw++);
+                double u1 = (double)((float)r1 / 32767.0f);
+                double u2 = (double)((float)r2 / 32767.0f);
+                int col = (int)((double)lix + (u2 - 0.5) * (double)radius);
+                int row = (int)((double)liy + (u1 - 0.5) * (double)radius);
+                const uint8_t* sample = probeAt(probe, col, row);
+                for (int c = 0; c < 4; c++)
+                    pixAvg[c] += sample[c];
+            }
+            for (int c = 0; c < 4; c++)
+                pix[c] = (unsigned char)(pixAvg[c] >> 3);
+        } else {
+            memcpy(pix, probeAt(probe, lix, liy), 4);
+        }
+    }
+    px[0] = pix[0];
+    px[1] = pix[1];
+    px[2] = pix[2];
+    if (channels == 4)
+        px[3] = probe.hasAlpha ? pix[3] : 255;
+}
+
+} // namespace
+
 std::vector<uint8_t> referenceRender(const std::vector<uint8_t>& pixels, int width, int height,
-                                     int channels, const OrmoloVals& vals)
+                                     int channels, const OrmoloVals& vals, const ProbeImage* probe,
+                                     uint64_t firstDraw)
 {
     std::vector<uint8_t> out = pixels;
     if (width == 0 || height == 0)
         return out;
     std::vector<float> heights = referenceHeightField(pixels, width, height, channels, vals);
+    uint64_t draw = firstDraw;
     for (int y = 1; y < height - 1; y++)
         for (int x = 1; x < width - 1; x++) {
             uint8_t* px = &out[(y * width + x) * channels];
-            if (heights[y * width + x] > 0) {
-                float nx, ny;
+            const bool inside = heights[y * width + x] > 0;
+            float nx = 0, ny = 0;
+            if (inside) {
                 if (vals.slopeType == SLOPE_ROUND2)
                     referenceRound2Normal(heights, width, height, x, y, vals, nx, ny);
                 else
                     referenceFlatRoundNormal(heights, width, height, x, y, vals, nx, ny);
+            }
+            if (probe) {
+                referenceProbePixel(*probe, inside, nx, ny, vals.specularity, draw, px, channels);
+                continue;
+            }
+            if (inside) {
                 px[0] = (uint8_t)((int)(nx * 127) + 127);
                 px[1] = (uint8_t)((int)(ny * 127) + 127);
                 px[2] = (uint8_t)((int)((1 - sqrt((double)(nx * nx + ny * ny))) * 127) + 127);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "render/probe_image.h"
 
 struct ReferenceVectors {
     std::vector<float> distHoriz;
@@ -25,5 +26,8 @@ void referenceRound2Normal(const std::vector<float>& heights, int width, int hei
                            const OrmoloVals& vals, float& nx, float& ny);
 
 // The whole render; the outermost rows and columns keep the input pixels.
+// With a probe, blurred pixels take their draws from the random stream in
+// order, starting at `firstDraw`.
 std::vector<uint8_t> referenceRender(const std::vector<uint8_t>& pixels, int width, int height,
-                                     int channels, const OrmoloVals& vals);
+                                     int channels, const OrmoloVals& vals,
+                                     const ProbeImage* probe = nullptr, uint64_t firstDraw = 0);

@@ -5,6 +5,7 @@
 #include "cli/options.h"
 #include "cli/png_io.h"
 #include "cli/progress_bar.h"
+#include "render/random_stream.h"
 #include "render/render.h"
 
 namespace {
@@ -13,6 +14,21 @@ int fail(const std::string& message)
 {
     std::fprintf(stderr, "ormolo2: %s\n", message.c_str());
     return 1;
+}
+
+// The probe as the renderer takes it: four bytes per pixel.
+ProbeImage toProbe(const Image& image)
+{
+    ProbeImage probe;
+    probe.width = image.width;
+    probe.height = image.height;
+    probe.hasAlpha = image.channels == 4;
+    const size_t count = static_cast<size_t>(image.width) * image.height;
+    probe.rgba.resize(count * 4, 255);
+    for (size_t i = 0; i < count; ++i)
+        for (int c = 0; c < image.channels; ++c)
+            probe.rgba[i * 4 + c] = image.pixels[i * image.channels + c];
+    return probe;
 }
 
 } // namespace
@@ -30,10 +46,20 @@ int main(int argc, char** argv)
     Image image;
     if (!readPng(options.inputPath, image, error))
         return fail(error);
+    ProbeImage probe;
+    if (!options.probePath.empty()) {
+        Image probeFile;
+        if (!readPng(options.probePath, probeFile, error))
+            return fail(error);
+        probe = toProbe(probeFile);
+    }
+    if (options.seedGiven)
+        setRandomStreamPosition(options.seed);
     {
         ProgressBar bar;
         renderRegion(image.pixels.data(), image.pixels.data(), image.width, image.height,
-                     image.channels, options.vals, bar.callback());
+                     image.channels, options.vals, options.probePath.empty() ? nullptr : &probe,
+                     bar.callback());
     }
     if (!writePng(options.outputPath, image, error))
         return fail(error);

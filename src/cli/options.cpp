@@ -9,7 +9,8 @@
 
 const char* const cliUsage =
     "Usage: ormolo2 [options] INPUT.png OUTPUT.png\n"
-    "Bevels the white shape of INPUT.png and writes its normal map to OUTPUT.png.\n"
+    "Bevels the white shape of INPUT.png and writes its normal map, or the\n"
+    "reflection of a probe image, to OUTPUT.png.\n"
     "\n"
     "Options (before the file names):\n"
     "  --invert                  treat a dark shape on a white background as the shape\n"
@@ -19,6 +20,12 @@ const char* const cliUsage =
     "  --depth-flat F            depth of the flat slope (default 10)\n"
     "  --depth-round F           depth of the round slope (default 7)\n"
     "  --depth-round2 F          depth of the round2 slope (default 20)\n"
+    "  --probe PROBE.png         reflect this spherical probe image instead of\n"
+    "                            writing a normal map\n"
+    "  --specularity S           0 diffuse .. 1 specular (default 1); below 1 the\n"
+    "                            reflection is blurred by random sampling\n"
+    "  --seed N                  start of the random stream, for reproducible blur\n"
+    "                            (default 0)\n"
     "  -h, --help                show this help\n";
 
 namespace {
@@ -51,6 +58,29 @@ bool parseFloat(const std::string& text, float& value)
     return true;
 }
 
+// Like a GIMP float argument that stays a double.
+bool parseDouble(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return *end == '\0' && errno != ERANGE;
+}
+
+bool parseSeed(const std::string& text, uint64_t& value)
+{
+    if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    errno = 0;
+    const unsigned long long parsed = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno == ERANGE)
+        return false;
+    value = parsed;
+    return true;
+}
+
 bool parseSlope(const std::string& text, int32_t& value)
 {
     if (text == "flat")
@@ -65,11 +95,19 @@ bool parseSlope(const std::string& text, int32_t& value)
 }
 
 // Applies one option that takes a value; false when the value is invalid.
-bool applyValue(const std::string& name, const std::string& value, OrmoloVals& vals,
+bool applyValue(const std::string& name, const std::string& value, CliOptions& options,
                 std::string& error)
 {
+    OrmoloVals& vals = options.vals;
     bool ok = false;
-    if (name == "--slope")
+    if (name == "--probe") {
+        options.probePath = value;
+        ok = !value.empty();
+    } else if (name == "--specularity") {
+        ok = parseDouble(value, vals.specularity);
+    } else if (name == "--seed") {
+        ok = options.seedGiven = parseSeed(value, options.seed);
+    } else if (name == "--slope")
         ok = parseSlope(value, vals.slopeType);
     else if (name == "--max-blur-radius")
         ok = parseByte(value, vals.maxNormalMapBlurRadius);
@@ -87,7 +125,8 @@ bool applyValue(const std::string& name, const std::string& value, OrmoloVals& v
 bool takesValue(const std::string& name)
 {
     return name == "--slope" || name == "--max-blur-radius" || name == "--depth-flat" ||
-           name == "--depth-round" || name == "--depth-round2";
+           name == "--depth-round" || name == "--depth-round2" || name == "--probe" ||
+           name == "--specularity" || name == "--seed";
 }
 
 } // namespace
@@ -130,7 +169,7 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
             error = "missing value for " + name;
             return false;
         }
-        if (!applyValue(name, value, options.vals, error))
+        if (!applyValue(name, value, options, error))
             return false;
     }
     if (files.size() != 2) {

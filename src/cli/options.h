@@ -2,12 +2,16 @@
 // procedure, followed by the input and output file names.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "host/ormolo_vals.h"
 
 struct CliOptions {
     OrmoloVals vals = ormoloDefaults;
+    std::string probePath;      // empty: normal map
+    bool seedGiven = false;
+    uint64_t seed = 0;          // start of the random stream for blurred probes
     std::string inputPath;
     std::string outputPath;
     bool showHelp = false;

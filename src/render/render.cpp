@@ -3,13 +3,12 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "render/distance_transform.h"
 #include "render/height_field.h"
-#include "render/normal_map.h"
 #include "render/normals_flat_round.h"
 #include "render/normals_round2.h"
+#include "render/output_pass.h"
 #include "render/seeds.h"
 
 namespace {
@@ -36,33 +35,11 @@ std::unique_ptr<float[]> distanceField(const uint8_t* input, int width, int heig
     return distDiag;
 }
 
-// Visits rows 1..height-2 and columns 1..width-2; each inside pixel gets the
-// encoding of its normal, each outside pixel the outside colour.
-template <typename NormalsOfRow>
-void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
-                     const ProgressFn& progress, NormalsOfRow normalsOfRow)
-{
-    const size_t bytesPerRow = static_cast<size_t>(width) * channels;
-    std::vector<SurfaceNormal> normals(static_cast<size_t>(width));
-    for (int y = 1; y <= height - 2; ++y) {
-        normalsOfRow(y, 1, width - 1, normals.data());
-        uint8_t* row = output + y * bytesPerRow;
-        const float* heightRow = heights + static_cast<size_t>(y) * width;
-        for (int x = 1; x <= width - 2; ++x) {
-            uint8_t* pixel = row + static_cast<size_t>(x) * channels;
-            if (heightRow[x] > 0.0f)
-                encodeNormal(normals[x - 1], pixel, channels);
-            else
-                encodeOutside(pixel, channels);
-        }
-        reportRow(progress, 0.59, 0.4, y, height);
-    }
-}
-
 } // namespace
 
 void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, int channels,
-                  const OrmoloVals& vals, const ProgressFn& progress)
+                  const OrmoloVals& vals, const ProbeImage* probe, const ProgressFn& progress,
+                  int threads)
 {
     if (width <= 0 || height <= 0)
         return;
@@ -77,17 +54,20 @@ void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, 
     if (output != input)
         std::memcpy(output, input, static_cast<size_t>(width) * height * channels);
     const float* field = heights.get();
+    const OutputRule rule{probe, vals.specularity};
     if (vals.slopeType == SLOPE_ROUND2) {
         const Round2Kernel kernel = makeRound2Kernel(field, width, height, vals);
-        writeOutputPass(field, output, width, height, channels, progress,
+        writeOutputPass(field, output, width, height, channels, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
                             round2NormalsRow(kernel, field, width, height, y, xBegin, xEnd, normals);
-                        });
+                        },
+                        threads, progress);
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(field, width, height, vals);
-        writeOutputPass(field, output, width, height, channels, progress,
+        writeOutputPass(field, output, width, height, channels, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
                             flatRoundNormalsRow(kernel, field, width, height, y, xBegin, xEnd, normals);
-                        });
+                        },
+                        threads, progress);
     }
 }

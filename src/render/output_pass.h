@@ -1,0 +1,29 @@
+// The output pass: every inner pixel of the region (rows 1..height-2,
+// columns 1..width-2) gets its colour from the normal-map rule, or from the
+// probe rule when a probe is given. Rows are shared out among worker
+// threads; progress is reported from the calling thread only, in row order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "render/probe_image.h"
+#include "render/progress.h"
+#include "render/surface_normal.h"
+
+// Fills normals[x - xBegin] for the inside pixels among columns
+// xBegin..xEnd-1 of row y. Called concurrently for different rows.
+using NormalsOfRow = std::function<void(int y, int xBegin, int xEnd, SurfaceNormal* normals)>;
+
+struct OutputRule {
+    const ProbeImage* probe;  // null: normal map
+    double specularity;
+};
+
+// `threads` 0 means one per core.
+void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
+                     const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,
+                     const ProgressFn& progress);
+
+// The number of workers a request for `threads` gets.
+int workerCount(int threads);
