@@ -179,6 +179,22 @@ TEST(ProbeRender, MatchesReferenceAtEveryThreadCount)
     }
 }
 
+TEST(ProbeRender, ThinRegionsDrawNothing)
+{
+    const ProbeImage probe = coordinateProbe(8, 8, false);
+    OrmoloVals vals = ormoloDefaults;
+    vals.specularity = 0.0;
+    const struct { int width, height; } sizes[] = {{1, 40}, {2, 40}, {40, 1}, {40, 2}, {1, 1}};
+    for (const auto& size : sizes) {
+        const auto input = maskImage(std::vector<uint8_t>(size.width * size.height, 255), 3);
+        std::vector<uint8_t> output(input.size());
+        const uint64_t before = reserveRandomDraws(0);
+        renderRegion(input.data(), output.data(), size.width, size.height, 3, vals, &probe, {}, 2);
+        EXPECT_EQ(reserveRandomDraws(0), before);
+        EXPECT_EQ(output, input);
+    }
+}
+
 TEST(ProbeRender, SuccessiveRendersTakeSuccessiveDraws)
 {
     std::mt19937 rng(13);

@@ -5,6 +5,7 @@
 #include <libgimp/gimpui.h>
 
 #include "host/bvals.h"
+#include "render/probe_drawable.h"
 #include "render/render.h"
 
 namespace {
@@ -44,7 +45,9 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
         g_malloc(static_cast<size_t>(width) * static_cast<size_t>(height) * channels));
     gimp_pixel_rgn_get_rect(&rgnIn, pixels, x1, y1, width, height);
 
-    renderRegion(pixels, pixels, width, height, channels, bVals,
+    ProbeImage probe;
+    const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
+    renderRegion(pixels, pixels, width, height, channels, bVals, reflectsProbe ? &probe : nullptr,
                  preview ? ProgressFn() : ProgressFn(forwardToProgressBar));
 
     // Every row goes back, border rows included: a shadow row left unwritten

@@ -41,8 +41,9 @@ std::vector<uint64_t> reserveRowDraws(const float* heights, int width, int heigh
     for (int y = 1; y <= height - 2; ++y) {
         rowFirstDraw[y] = draws;
         const float* row = heights + static_cast<size_t>(y) * width;
-        draws += drawsPerBlurredPixel *
-                 static_cast<uint64_t>(std::count_if(row + 1, row + width - 1, isInside));
+        for (int x = 1; x <= width - 2; ++x)
+            if (isInside(row[x]))
+                draws += drawsPerBlurredPixel;
     }
     const uint64_t first = reserveRandomDraws(draws);
     for (uint64_t& position : rowFirstDraw)

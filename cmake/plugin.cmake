@@ -1,0 +1,37 @@
+# The GIMP 2.10 plug-in: the host side (entry, registration, run dispatcher)
+# and the frame over the renderer core, with its tests in the real GIMP.
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(GIMP REQUIRED IMPORTED_TARGET gimp-2.0 gimpui-2.0)
+
+add_library(ormolo_host STATIC
+  src/host/bvals.cpp
+  src/host/registration.cpp
+  src/host/run.cpp
+  src/dialog/callbacks.cpp
+  src/dialog/dialog.cpp
+  src/render/frame.cpp
+  src/render/probe_drawable.cpp)
+target_include_directories(ormolo_host PUBLIC src)
+target_link_libraries(ormolo_host PUBLIC ormolo_render PkgConfig::GIMP)
+# The plug-in works through GIMP 2's tile API (pixel regions, shadow tiles),
+# which libgimp 2.10 marks deprecated in favour of GEGL buffers.
+target_compile_options(ormolo_host PUBLIC -Wno-deprecated-declarations)
+
+# GIMP wants each plug-in in a folder of its own name: plug-in/ormolo2/ormolo2.
+set(ORMOLO_PLUGIN_DIR ${CMAKE_BINARY_DIR}/plug-in/ormolo2)
+add_executable(ormolo2-plugin src/host/plugin_main.cpp)
+target_link_libraries(ormolo2-plugin PRIVATE ormolo_host)
+set_target_properties(ormolo2-plugin PROPERTIES
+  OUTPUT_NAME ormolo2
+  RUNTIME_OUTPUT_DIRECTORY ${ORMOLO_PLUGIN_DIR})
+
+set(ORMOLO_GIMP_PLUGIN_DIR "$ENV{HOME}/.config/GIMP/2.10/plug-ins/ormolo2"
+    CACHE PATH "Folder of the plug-in in the user's GIMP 2.10 profile")
+add_custom_target(install-plugin
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ORMOLO_GIMP_PLUGIN_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:ormolo2-plugin> ${ORMOLO_GIMP_PLUGIN_DIR}/ormolo2
+  DEPENDS ormolo2-plugin
+  COMMENT "Installing the plug-in into ${ORMOLO_GIMP_PLUGIN_DIR}")
+
+add_subdirectory(tests/gimp ${CMAKE_BINARY_DIR}/tests-gimp)

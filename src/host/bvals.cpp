@@ -1,0 +1,3 @@
+#include "host/bvals.h"
+
+OrmoloVals bVals = ormoloDefaults;

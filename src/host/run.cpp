@@ -1,0 +1,107 @@
+#include "host/run.h"
+
+#include <cstdint>
+
+#include "dialog/dialog.h"
+#include "host/bvals.h"
+#include "host/registration.h"
+#include "render/frame.h"
+
+namespace {
+
+// GIMP reads the return values after run has returned, so they live here.
+GimpParam values[2];
+gchar errorMessage[160];
+
+void setStatus(GimpPDBStatusType status)
+{
+    values[0].data.d_status = status;
+}
+
+// A calling error with a message that GIMP shows to the caller.
+void refuse(gint* nreturn_vals, const gchar* format, gint32 drawableId)
+{
+    g_snprintf(errorMessage, sizeof errorMessage, format, drawableId);
+    setStatus(GIMP_PDB_CALLING_ERROR);
+    values[1].type = GIMP_PDB_STRING;
+    values[1].data.d_string = errorMessage;
+    *nreturn_vals = 2;
+}
+
+// A record of any other size would not fit bVals, so only a 48-byte one is
+// taken; otherwise the defaults stand.
+void loadStoredSettings()
+{
+    if (gimp_procedural_db_get_data_size(ormoloProcedureName) == ormoloStoredSize)
+        gimp_procedural_db_get_data(ormoloProcedureName, &bVals);
+}
+
+// The INT8 arguments arrive unsigned (0..255); the FLOAT ones in double.
+void settingsFromArguments(const GimpParam* param)
+{
+    bVals.invertInput = param[3].data.d_int8;
+    bVals.slopeType = param[4].data.d_int8;
+    bVals.maxNormalMapBlurRadius = param[5].data.d_int8;
+    bVals.slopeDepthFlat = static_cast<float>(param[6].data.d_float);
+    bVals.slopeDepthRound = static_cast<float>(param[7].data.d_float);
+    bVals.slopeDepthRound2 = static_cast<float>(param[8].data.d_float);
+    bVals.probeImgDrawable = param[9].data.d_drawable;
+    bVals.specularity = param[10].data.d_float;
+}
+
+} // namespace
+
+void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nreturn_vals,
+         GimpParam** return_vals)
+{
+    *nreturn_vals = 1;
+    *return_vals = values;
+    values[0].type = GIMP_PDB_STATUS;
+    setStatus(GIMP_PDB_SUCCESS);
+
+    if (nparams < 3) {
+        setStatus(GIMP_PDB_CALLING_ERROR);
+        return;
+    }
+    const GimpRunMode runMode = static_cast<GimpRunMode>(param[0].data.d_int32);
+    if (runMode == GIMP_RUN_NONINTERACTIVE && nparams != ormoloArgumentCount) {
+        setStatus(GIMP_PDB_CALLING_ERROR);
+        return;
+    }
+    const gint32 drawableId = param[2].data.d_drawable;
+    if (!gimp_item_is_valid(drawableId) || !gimp_item_is_drawable(drawableId)) {
+        refuse(nreturn_vals, "Ormolo 2.0: drawable ID %d names no drawable", drawableId);
+        return;
+    }
+    if (!gimp_drawable_is_rgb(drawableId)) {
+        refuse(nreturn_vals, "Ormolo 2.0: drawable %d is not RGB or RGBA", drawableId);
+        return;
+    }
+
+    switch (runMode) {
+    case GIMP_RUN_INTERACTIVE:
+        loadStoredSettings();
+        break;
+    case GIMP_RUN_NONINTERACTIVE:
+        settingsFromArguments(param);
+        break;
+    case GIMP_RUN_WITH_LAST_VALS:
+        loadStoredSettings();
+        break;
+    default:
+        break;
+    }
+
+    GimpDrawable* drawable = gimp_drawable_get(drawableId);
+    if (runMode == GIMP_RUN_INTERACTIVE && !ormolo_dialog(drawable)) {
+        gimp_drawable_detach(drawable);
+        setStatus(GIMP_PDB_CANCEL);
+        return;
+    }
+    ormolo2(drawable, nullptr);
+    gimp_displays_flush();
+    gimp_drawable_detach(drawable);
+
+    if (runMode == GIMP_RUN_INTERACTIVE)
+        gimp_procedural_db_set_data(ormoloProcedureName, &bVals, sizeof bVals);
+}

@@ -1,0 +1,139 @@
+; Shared helpers of the plug-in's tests in the real GIMP. The driver defines
+; `test-dir` before loading this file. Checks done inside GIMP go to
+; results.txt; pixel comparisons that need the command-line tool go to
+; manifest.txt, which the driver carries out after GIMP has quit.
+
+(define results (open-output-file (string-append test-dir "/results.txt")))
+(define manifest (open-output-file (string-append test-dir "/manifest.txt")))
+
+(define (write-line port . items)
+  (for-each (lambda (item) (display item port)) items)
+  (newline port))
+
+(define (check name ok detail)
+  (if ok
+      (write-line results "ok " name)
+      (write-line results "FAIL " name ": " detail)))
+
+(define (finish-tests)
+  (write-line results "done")
+  (close-output-port results)
+  (close-output-port manifest)
+  (for-each gimp-image-delete (vector->list (cadr (gimp-image-list)))))
+
+; Runs thunk and returns (ok . values), or (error message) when the call
+; fails, so that one failing procedure does not end the whole script.
+(define (try thunk)
+  (let* ((saved *error-hook*)
+         (result (call/cc
+                  (lambda (return)
+                    (set! *error-hook* (lambda args (return (cons 'error args))))
+                    (cons 'ok (thunk))))))
+    (set! *error-hook* saved)
+    result))
+
+(define (failed? result) (eq? (car result) 'error))
+
+(define (string-contains? text part)
+  (let ((n (string-length text)) (m (string-length part)))
+    (let loop ((i 0))
+      (cond ((> (+ i m) n) #f)
+            ((string=? (substring text i (+ i m)) part) #t)
+            (else (loop (+ i 1)))))))
+
+(define (error-mentions? result part)
+  (and (failed? result)
+       (string? (cadr result))
+       (string-contains? (cadr result) part)))
+
+(define (path name) (string-append test-dir "/" name))
+
+; Saves one drawable's bytes as they are, transparent pixels included.
+(define (save-png drawable name)
+  (test-ormolo2-save-png RUN-NONINTERACTIVE drawable (path name)))
+
+; A width x height layer at (x, y) in a canvas-width x canvas-height image: a
+; dark background with a white ellipse (antialiased edge) and a white bar.
+; With alpha, the right quarter is half transparent. Returns (image layer).
+(define (make-shape canvas-width canvas-height type x y width height)
+  (let* ((image (car (gimp-image-new canvas-width canvas-height RGB)))
+         (layer (car (gimp-layer-new image width height type "shape" 100
+                                     LAYER-MODE-NORMAL))))
+    (gimp-image-insert-layer image layer 0 0)
+    (gimp-layer-set-offsets layer x y)
+    (gimp-context-set-antialias TRUE)
+    (gimp-context-set-foreground '(40 30 20))
+    (gimp-drawable-fill layer FILL-FOREGROUND)
+    (gimp-context-set-foreground '(255 255 255))
+    (gimp-image-select-ellipse image CHANNEL-OP-REPLACE
+                               (+ x (/ width 8)) (+ y (/ height 6))
+                               (/ width 2) (* 2 (/ height 3)))
+    (gimp-image-select-rectangle image CHANNEL-OP-ADD
+                                 (+ x (* 5 (/ width 8))) (+ y (/ height 4))
+                                 (/ width 4) (/ height 2))
+    (gimp-drawable-edit-fill layer FILL-FOREGROUND)
+    (if (= type RGBA-IMAGE)
+        (begin
+          (gimp-image-select-rectangle image CHANNEL-OP-REPLACE
+                                       (+ x (* 3 (/ width 4))) y (/ width 4) height)
+          (gimp-drawable-edit-clear layer)
+          (gimp-context-set-foreground '(255 255 255))
+          (gimp-context-set-opacity 50)
+          (gimp-drawable-edit-fill layer FILL-FOREGROUND)
+          (gimp-context-set-opacity 100)))
+    (gimp-selection-none image)
+    (list image layer)))
+
+; Settings as the six numbers of the procedure's arguments 3 to 8:
+; (invert slope radius depth-flat depth-round depth-round2).
+(define (settings-arguments settings)
+  (let ((invert (list-ref settings 0)))
+    (string-append (if (= invert 0) "" "--invert ")
+                   "--slope " (number->string (list-ref settings 1))
+                   " --max-blur-radius " (number->string (list-ref settings 2))
+                   " --depth-flat " (number->string (list-ref settings 3))
+                   " --depth-round " (number->string (list-ref settings 4))
+                   " --depth-round2 " (number->string (list-ref settings 5)))))
+
+(define default-settings '(0 3 3 10 7 20))
+
+(define (render-noninteractive image layer settings)
+  (plug-in-ormolo2 RUN-NONINTERACTIVE image layer
+                   (list-ref settings 0) (list-ref settings 1) (list-ref settings 2)
+                   (list-ref settings 3) (list-ref settings 4) (list-ref settings 5)
+                   -1 1.0))
+
+; Renders through `render` (a procedure of image and layer) and asks the
+; driver to check the result against the command-line tool with `settings`.
+; `area` is #f for the whole layer, or (x y width height) in layer
+; coordinates for a selection: then the tool renders that crop of the input,
+; and everything outside it must stay as it was.
+(define (expect-render name image layer area settings render)
+  (save-png layer (string-append name "-in.png"))
+  (if area
+      (let* ((copy (car (gimp-image-duplicate image)))
+             (crop (car (gimp-image-get-active-layer copy))))
+        (gimp-layer-resize crop (list-ref area 2) (list-ref area 3)
+                           (- (list-ref area 0)) (- (list-ref area 1)))
+        (save-png crop (string-append name "-in-crop.png"))
+        (gimp-image-delete copy)
+        (let ((offsets (gimp-drawable-offsets layer)))
+          (gimp-image-select-rectangle image CHANNEL-OP-REPLACE
+                                       (+ (car offsets) (list-ref area 0))
+                                       (+ (cadr offsets) (list-ref area 1))
+                                       (list-ref area 2) (list-ref area 3)))))
+  (let ((result (try (lambda () (render image layer)))))
+    (check (string-append name "-runs") (not (failed? result)) result))
+  (gimp-selection-none image)
+  (save-png layer (string-append name "-gimp.png"))
+  (write-line manifest "render " name " "
+              (if area
+                  (string-append "+" (number->string (list-ref area 0))
+                                 "+" (number->string (list-ref area 1)))
+                  "-")
+              " " (settings-arguments settings)))
+
+; Asks the driver to check that two saved PNGs hold the same pixels. Names
+; and file names must not contain spaces.
+(define (expect-same name first second)
+  (write-line manifest "same " name " " first " " second))
