@@ -109,6 +109,10 @@
 ; coordinates for a selection: then the tool renders that crop of the input,
 ; and everything outside it must stay as it was.
 (define (expect-render name image layer area settings render)
+  (expect-render-with-options name image layer area (settings-arguments settings) render))
+
+; As expect-render, with the command-line tool's options given as a string.
+(define (expect-render-with-options name image layer area options render)
   (save-png layer (string-append name "-in.png"))
   (if area
       (let* ((copy (car (gimp-image-duplicate image)))
@@ -131,7 +135,7 @@
                   (string-append "+" (number->string (list-ref area 0))
                                  "+" (number->string (list-ref area 1)))
                   "-")
-              " " (settings-arguments settings)))
+              " " options))
 
 ; Asks the driver to check that two saved PNGs hold the same pixels. Names
 ; and file names must not contain spaces.
