@@ -8,4 +8,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update
-$sudo apt-get install -y --no-install-recommends $(cat "$(dirname "$0")/packages.txt")
+$sudo apt-get install -y $(cat "$(dirname "$0")/packages.txt")
