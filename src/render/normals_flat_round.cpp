@@ -4,21 +4,56 @@
 #include <cmath>
 #include <cstddef>
 
+#include "render/disc_rows.h"
 #include "render/kernel_radius.h"
 
 namespace {
 
-int32_t pixelRadius(const FlatRoundKernel& kernel, float centre)
+// The weight sums of a whole disc, walked in the estimate's order.
+DiscWeights sumDiscWeights(const FlatRoundKernel& kernel, int32_t radius)
 {
-    const int32_t radius = kernelRadius(centre, kernel.coverRadius);
-    return kernel.flat ? std::min(radius, kernel.maxFlatRadius) : radius;
+    DiscWeights sum{0.01f, 0.01f};
+    for (int32_t ky = -radius; ky <= radius; ++ky) {
+        const int32_t reach = discHalfWidth(radius, ky);
+        const double* cosines = kernel.cosine.data() + kernel.shape.index(0, ky);
+        const double* sines = kernel.sine.data() + kernel.shape.index(0, ky);
+        for (int32_t kx = -reach; kx <= reach; ++kx) {
+            if (kx == 0 && ky == 0)
+                continue;
+            sum.x = static_cast<float>(static_cast<double>(sum.x) + std::fabs(cosines[kx]));
+            sum.y = static_cast<float>(static_cast<double>(sum.y) + std::fabs(sines[kx]));
+        }
+    }
+    return sum;
 }
 
-// The normal component of a mean slope t: -cos(atan2(1, t)), which is a tiny
-// negative number rather than 0 for a level slope.
-float normalComponent(float meanSlope)
+bool discInside(int32_t radius, int x, int y, int width, int height)
 {
-    return -static_cast<float>(std::cos(std::atan2(1.0, static_cast<double>(meanSlope))));
+    return x >= radius && y >= radius && int64_t{x} + radius < width && int64_t{y} + radius < height;
+}
+
+// The weight sums of every radius that some visited inside pixel with a
+// whole disc uses.
+void fillWholeDiscWeights(FlatRoundKernel& kernel, const float* heights, int width, int height)
+{
+    std::vector<bool> used;
+    for (int y = 1; y <= height - 2; ++y) {
+        const float* row = heights + static_cast<size_t>(y) * width;
+        for (int x = 1; x <= width - 2; ++x) {
+            if (!(row[x] > 0.0f))
+                continue;
+            const int32_t radius = flatRoundRadius(kernel, row[x]);
+            if (radius < 0 || !discInside(radius, x, y, width, height))
+                continue;
+            if (used.size() <= static_cast<size_t>(radius))
+                used.resize(static_cast<size_t>(radius) + 1);
+            used[radius] = true;
+        }
+    }
+    kernel.wholeDisc.assign(used.size(), DiscWeights{-1.0f, -1.0f});
+    for (size_t radius = 0; radius < used.size(); ++radius)
+        if (used[radius])
+            kernel.wholeDisc[radius] = sumDiscWeights(kernel, static_cast<int32_t>(radius));
 }
 
 } // namespace
@@ -53,46 +88,62 @@ FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
             kernel.sine[at] = std::sin(static_cast<double>(angle));
         }
     }
+    fillWholeDiscWeights(kernel, heights, width, height);
     return kernel;
+}
+
+int32_t flatRoundRadius(const FlatRoundKernel& kernel, float centre)
+{
+    const int32_t radius = kernelRadius(centre, kernel.coverRadius);
+    return kernel.flat ? std::min(radius, kernel.maxFlatRadius) : radius;
+}
+
+const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radius, int x, int y,
+                                    int width, int height)
+{
+    if (radius < 0 || static_cast<size_t>(radius) >= kernel.wholeDisc.size() ||
+        kernel.wholeDisc[radius].x < 0.0f || !discInside(radius, x, y, width, height))
+        return nullptr;
+    return &kernel.wholeDisc[radius];
+}
+
+float flatRoundComponent(float meanSlope)
+{
+    return -static_cast<float>(std::cos(std::atan2(1.0, static_cast<double>(meanSlope))));
 }
 
 SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, const float* heights, int width,
                               int height, int x, int y)
 {
     const float centre = heights[static_cast<size_t>(y) * width + x];
-    const int32_t radius = pixelRadius(kernel, centre);
+    const int32_t radius = flatRoundRadius(kernel, centre);
+    const DiscWeights* whole = wholeDiscWeights(kernel, radius, x, y, width, height);
     float dx = 0.0f;
     float dy = 0.0f;
-    float numx = 0.01f;
-    float numy = 0.01f;
-    if (radius >= 0) {
-        const int64_t radiusSq = int64_t{radius} * radius;
-        const OffsetRange rows = clippedOffsets(radius, y, height);
-        const OffsetRange cols = clippedOffsets(radius, x, width);
-        for (int32_t ky = rows.first; ky <= rows.last; ++ky) {
-            const float* neighbourRow = heights + static_cast<size_t>(y + ky) * width + x;
-            for (int32_t kx = cols.first; kx <= cols.last; ++kx) {
-                if (int64_t{kx} * kx + int64_t{ky} * ky > radiusSq || (kx == 0 && ky == 0))
-                    continue;
-                const size_t at = kernel.shape.index(kx, ky);
-                const float df = (neighbourRow[kx] - centre) / kernel.length[at];
-                const double c = kernel.cosine[at];
-                const double s = kernel.sine[at];
-                dx = static_cast<float>(static_cast<double>(dx) + c * static_cast<double>(df));
-                dy = static_cast<float>(static_cast<double>(dy) + static_cast<double>(df) * s);
-                numx = static_cast<float>(static_cast<double>(numx) + std::fabs(c));
-                numy = static_cast<float>(static_cast<double>(numy) + std::fabs(s));
+    DiscWeights weights{0.01f, 0.01f};
+    const OffsetRange rows = clippedOffsets(radius, y, height);
+    for (int32_t ky = rows.first; ky <= rows.last; ++ky) {
+        const OffsetRange cols = clippedOffsets(discHalfWidth(radius, ky), x, width);
+        const float* neighbours = heights + static_cast<size_t>(y + ky) * width + x;
+        const size_t tableRow = kernel.shape.index(0, ky);
+        const float* lengths = kernel.length.data() + tableRow;
+        const double* cosines = kernel.cosine.data() + tableRow;
+        const double* sines = kernel.sine.data() + tableRow;
+        for (int32_t kx = cols.first; kx <= cols.last; ++kx) {
+            if (kx == 0 && ky == 0)
+                continue;
+            const float df = (neighbours[kx] - centre) / lengths[kx];
+            const double c = cosines[kx];
+            const double s = sines[kx];
+            dx = static_cast<float>(static_cast<double>(dx) + c * static_cast<double>(df));
+            dy = static_cast<float>(static_cast<double>(dy) + static_cast<double>(df) * s);
+            if (!whole) {
+                weights.x = static_cast<float>(static_cast<double>(weights.x) + std::fabs(c));
+                weights.y = static_cast<float>(static_cast<double>(weights.y) + std::fabs(s));
             }
         }
     }
-    return {normalComponent(dx / numx), normalComponent(dy / numy)};
-}
-
-void flatRoundNormalsRow(const FlatRoundKernel& kernel, const float* heights, int width, int height,
-                         int y, int xBegin, int xEnd, SurfaceNormal* normals)
-{
-    const float* row = heights + static_cast<size_t>(y) * width;
-    for (int x = xBegin; x < xEnd; ++x)
-        if (row[x] > 0.0f)
-            normals[x - xBegin] = flatRoundNormal(kernel, heights, width, height, x, y);
+    if (whole)
+        weights = *whole;
+    return {flatRoundComponent(dx / weights.x), flatRoundComponent(dy / weights.y)};
 }

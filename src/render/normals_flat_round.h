@@ -6,11 +6,18 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "render/lane_set.h"
 #include "render/offset_window.h"
 #include "render/surface_normal.h"
 
-// Everything of the estimate that depends only on a neighbour's offset,
-// computed once per render.
+// The weight sums (numx, numy) of a disc's walk.
+struct DiscWeights {
+    float x;
+    float y;
+};
+
+// Everything of the estimate that depends only on a neighbour's offset or on
+// the radius, computed once per render.
 struct FlatRoundKernel {
     bool flat;
     int32_t maxFlatRadius;
@@ -19,17 +26,37 @@ struct FlatRoundKernel {
     std::vector<float> length;   // kernel length of each offset
     std::vector<double> cosine;  // cos and sin of the offset's direction,
     std::vector<double> sine;    // an angle rounded to float
+    // The weight sums depend only on which offsets contribute and in what
+    // order, so every pixel whose whole disc lies inside the region shares
+    // them with all others of its radius. Indexed by radius, filled for the
+    // radii such pixels of the render use; the others hold x = -1.
+    std::vector<DiscWeights> wholeDisc;
 };
 
 FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
                                     const OrmoloVals& vals);
 
-// The normal of the inside pixel (x, y) of the height field.
+// The disc radius of a pixel of this height; negative for none at all.
+int32_t flatRoundRadius(const FlatRoundKernel& kernel, float centre);
+
+// The weight sums of the disc of this radius around (x, y) if it lies wholly
+// inside the region and the kernel has them, else nullptr.
+const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radius, int x, int y,
+                                    int width, int height);
+
+// A normal component from a mean slope t: -cos(atan2(1, t)), which is a tiny
+// negative number rather than 0 for a level slope.
+float flatRoundComponent(float meanSlope);
+
+// The normal of the inside pixel (x, y) of the height field, one pixel at a
+// time.
 SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, const float* heights, int width,
                               int height, int x, int y);
 
 // The normals of the inside pixels (height > 0) among columns
 // xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
-// pixels are left as they are.
+// pixels are left as they are. Neighbouring pixels are computed together in
+// the lanes of the given instruction set, which the processor must run.
 void flatRoundNormalsRow(const FlatRoundKernel& kernel, const float* heights, int width,
-    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals,
+    LaneSet lanes = bestLaneSet());

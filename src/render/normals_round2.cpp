@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "render/disc_rows.h"
 #include "render/kernel_radius.h"
 
 namespace {
@@ -47,20 +48,21 @@ FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, 
 {
     const size_t centreAt = static_cast<size_t>(y) * width + x;
     const int32_t radius = kernelRadius(heights[centreAt], kernel.coverRadius);
-    const int64_t radiusSq = int64_t{radius} * radius;
     const int32_t window = round2WindowHalfWidth(radius);
     const double centreRoot = kernel.rootHeight[centreAt];
     const OffsetRange rows = clippedOffsets(window, y, height);
-    const OffsetRange cols = clippedOffsets(window, x, width);
     float nx = 0.0f;
     float ny = 0.0f;
     float nz = 0.0f;
     for (int32_t ky = rows.first; ky <= rows.last; ++ky) {
+        // The disc of the radius, trimmed to the window.
+        const OffsetRange cols = clippedOffsets(std::min(window, discHalfWidth(radius, ky)), x, width);
         const double* neighbourRoots = kernel.rootHeight.data() + static_cast<size_t>(y + ky) * width + x;
+        const float* lengths = kernel.length.data() + kernel.shape.index(0, ky);
         for (int32_t kx = cols.first; kx <= cols.last; ++kx) {
-            if (int64_t{kx} * kx + int64_t{ky} * ky > radiusSq || (kx == 0 && ky == 0))
+            if (kx == 0 && ky == 0)
                 continue;
-            const float klen = kernel.length[kernel.shape.index(kx, ky)];
+            const float klen = lengths[kx];
             const float df = static_cast<float>((neighbourRoots[kx] - centreRoot) * kernel.depth);
             const float lnx = (static_cast<float>(kx) * -df) / klen;
             const float lny = (static_cast<float>(ky) * -df) / klen;
@@ -74,19 +76,14 @@ FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, 
     return {nx, ny, nz};
 }
 
-SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
-                           int x, int y)
+SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum)
 {
-    const FacetNormalSum sum = round2FacetSum(kernel, heights, width, height, x, y);
     const float length = rootOfSum((sum.nx * sum.nx + sum.ny * sum.ny) + sum.nz * sum.nz);
     return {sum.nx / length, sum.ny / length};
 }
 
-void round2NormalsRow(const Round2Kernel& kernel, const float* heights, int width, int height,
-                      int y, int xBegin, int xEnd, SurfaceNormal* normals)
+SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
+                           int x, int y)
 {
-    const float* row = heights + static_cast<size_t>(y) * width;
-    for (int x = xBegin; x < xEnd; ++x)
-        if (row[x] > 0.0f)
-            normals[x - xBegin] = round2Normal(kernel, heights, width, height, x, y);
+    return round2NormalOfSum(round2FacetSum(kernel, heights, width, height, x, y));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "render/lane_set.h"
 #include "render/offset_window.h"
 #include "render/surface_normal.h"
 
@@ -33,11 +34,17 @@ struct FacetNormalSum {
 FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, int width,
                               int height, int x, int y);
 
+// The normal of the inside pixel (x, y), one pixel at a time.
 SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
                            int x, int y);
 
+// The normal from the facet normals' sum.
+SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum);
+
 // The normals of the inside pixels (height > 0) among columns
 // xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
-// pixels are left as they are.
+// pixels are left as they are. Neighbouring pixels are computed together in
+// the lanes of the given instruction set, which the processor must run.
 void round2NormalsRow(const Round2Kernel& kernel, const float* heights, int width,
-    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals,
+    LaneSet lanes = bestLaneSet());

@@ -1,0 +1,174 @@
+// The row functions of the normal stages, in every instruction set the
+// processor runs and one pixel at a time, against the literal transcription.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "reference_renderer.h"
+#include "render/lane_set.h"
+#include "render/normals_flat_round.h"
+#include "render/normals_round2.h"
+#include "test_images.h"
+
+namespace {
+
+constexpr SurfaceNormal untouched{123.0f, -456.0f};
+
+// The ways of computing a row: -1 is one pixel at a time, others a LaneSet.
+std::vector<int> pathsToTest()
+{
+    std::vector<int> paths{-1};
+    for (LaneSet set : {LaneSet::Portable, LaneSet::Avx2, LaneSet::Avx512})
+        if (laneSetRuns(set))
+            paths.push_back(static_cast<int>(set));
+    return paths;
+}
+
+std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field, int width, int height,
+                                      int y, int xBegin, int xEnd, const OrmoloVals& vals)
+{
+    std::vector<SurfaceNormal> normals(xEnd - xBegin, untouched);
+    const float* heights = field.data();
+    if (vals.slopeType == SLOPE_ROUND2) {
+        const Round2Kernel kernel = makeRound2Kernel(heights, width, height, vals);
+        if (path < 0) {
+            for (int x = xBegin; x < xEnd; ++x)
+                if (field[y * width + x] > 0.0f)
+                    normals[x - xBegin] = round2Normal(kernel, heights, width, height, x, y);
+        } else {
+            round2NormalsRow(kernel, heights, width, height, y, xBegin, xEnd, normals.data(),
+                             static_cast<LaneSet>(path));
+        }
+    } else {
+        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, width, height, vals);
+        if (path < 0) {
+            for (int x = xBegin; x < xEnd; ++x)
+                if (field[y * width + x] > 0.0f)
+                    normals[x - xBegin] = flatRoundNormal(kernel, heights, width, height, x, y);
+        } else {
+            flatRoundNormalsRow(kernel, heights, width, height, y, xBegin, xEnd, normals.data(),
+                                static_cast<LaneSet>(path));
+        }
+    }
+    return normals;
+}
+
+// Every path gives, bit for bit, the literal transcription's normal for the
+// inside pixels of columns xBegin..xEnd-1 of the rows, and leaves the other
+// entries alone.
+void expectRowsMatchReference(const std::vector<float>& field, int width, int height,
+                              const OrmoloVals& vals, const std::vector<int>& rows, int xBegin, int xEnd)
+{
+    for (int y : rows) {
+        std::vector<SurfaceNormal> expected(xEnd - xBegin, untouched);
+        for (int x = xBegin; x < xEnd; ++x) {
+            if (!(field[y * width + x] > 0.0f))
+                continue;
+            SurfaceNormal& n = expected[x - xBegin];
+            if (vals.slopeType == SLOPE_ROUND2)
+                referenceRound2Normal(field, width, height, x, y, vals, n.nx, n.ny);
+            else
+                referenceFlatRoundNormal(field, width, height, x, y, vals, n.nx, n.ny);
+        }
+        for (int path : pathsToTest()) {
+            const auto normals = rowNormals(path, field, width, height, y, xBegin, xEnd, vals);
+            for (int x = xBegin; x < xEnd; ++x) {
+                const SurfaceNormal& got = normals[x - xBegin];
+                const SurfaceNormal& want = expected[x - xBegin];
+                ASSERT_TRUE(std::memcmp(&got, &want, sizeof got) == 0)
+                    << "path " << path << " at " << x << "," << y << ": " << got.nx << " " << got.ny
+                    << " want " << want.nx << " " << want.ny;
+            }
+        }
+    }
+}
+
+std::vector<int> allVisitedRows(int height)
+{
+    std::vector<int> rows;
+    for (int y = 1; y < height - 1; ++y)
+        rows.push_back(y);
+    return rows;
+}
+
+OrmoloVals settings(int32_t slope, int32_t maxRadius, float depthFlat, float depthRound2)
+{
+    OrmoloVals vals = ormoloDefaults;
+    vals.slopeType = slope;
+    vals.maxNormalMapBlurRadius = maxRadius;
+    vals.slopeDepthFlat = depthFlat;
+    vals.slopeDepthRound2 = depthRound2;
+    return vals;
+}
+
+TEST(NormalRows, MatchReferenceOnRandomFieldsAndSettings)
+{
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (int trial = 0; trial < 40; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const int width = 3 + static_cast<int>(unit(rng) * 45), height = 3 + static_cast<int>(unit(rng) * 12);
+        const float holes = unit(rng) * 0.4f, slope = unit(rng) * 0.6f;
+        const auto field = heightField(width, height, [&](int x, int y) {
+            return unit(rng) < holes ? 0.0f : slope * (x % 9) + 0.2f * y + 5.0f * unit(rng) * unit(rng);
+        });
+        const int32_t slopeType = trial % 5;  // 0 and 4 render like Round
+        const int32_t maxRadius = static_cast<int32_t>(unit(rng) * 9) - 1;
+        const OrmoloVals vals = settings(slopeType, maxRadius, 8.0f + unit(rng) * 2.5f, unit(rng) * 25.0f);
+        // The output pass's columns, and a stretch of them.
+        expectRowsMatchReference(field, width, height, vals, allVisitedRows(height), 1, width - 1);
+        const int xBegin = static_cast<int>(unit(rng) * width), xEnd = xBegin + static_cast<int>(unit(rng) * (width - xBegin));
+        expectRowsMatchReference(field, width, height, vals, {height / 2}, xBegin, xEnd);
+    }
+}
+
+TEST(NormalRows, NeighbouringLanesWithVeryDifferentRadii)
+{
+    // Columns alternate between low and high pixels, and runs of outside
+    // pixels break the row into groups that start anywhere.
+    const int width = 61, height = 23;
+    const auto field = heightField(width, height, [](int x, int y) {
+        if (x % 13 == 5 || (x + y) % 17 == 0)
+            return 0.0f;
+        return x % 2 ? 0.4f + 0.05f * y : 9.0f + 0.3f * x;
+    });
+    for (int32_t slope : {SLOPE_FLAT, SLOPE_ROUND, SLOPE_ROUND2}) {
+        SCOPED_TRACE(slope);
+        expectRowsMatchReference(field, width, height, settings(slope, 6, 10.5f, 20.0f),
+                                 allVisitedRows(height), 1, width - 1);
+    }
+}
+
+TEST(NormalRows, BigRadiiOnADiscAndNearTheBorders)
+{
+    // Heights up to about 60: the discs reach past every border of the
+    // region, while pixels near the middle column see whole discs in x.
+    const int width = 150, height = 40;
+    const auto distance = heightField(width, height, [](int x, int y) {
+        const float d = 62.0f - std::hypot(static_cast<float>(x - 75), static_cast<float>(y - 19) * 3.0f);
+        return d > 0.0f ? d : 0.0f;
+    });
+    const std::vector<int> rows{1, 19, height - 2};
+    expectRowsMatchReference(distance, width, height, settings(SLOPE_ROUND2, 3, 10.0f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(distance, width, height, settings(SLOPE_ROUND, 3, 10.0f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(distance, width, height, settings(SLOPE_FLAT, 32, 9.5f, 20.0f), rows, 1, width - 1);
+}
+
+TEST(NormalRows, WholeDiscsShareTheirWeightSums)
+{
+    // A field big enough for whole discs of several radii, where the shared
+    // weight sums stand in for the counted ones.
+    const int width = 57, height = 41;
+    const auto field = heightField(width, height, [](int x, int y) {
+        return 1.0f + static_cast<float>((x * 7 + y * 3) % 11) + 0.25f * static_cast<float>(y % 3);
+    });
+    for (int32_t slope : {int32_t{SLOPE_FLAT}, int32_t{SLOPE_ROUND}, 0})
+        expectRowsMatchReference(field, width, height, settings(slope, 12, 10.0f, 20.0f),
+                                 allVisitedRows(height), 1, width - 1);
+}
+
+} // namespace
