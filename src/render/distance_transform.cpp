@@ -2,41 +2,92 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
+// Each pass relaxes a pixel against three lengthened neighbour vectors: the
+// side one (the pixel just visited in the same row) and two from the row
+// visited before (straight across and diagonal). Only the side candidate
+// chains the pixels of a row, so everything else is prepared for the whole
+// row first, in a loop without dependencies that the compiler vectorizes.
 namespace {
 
-struct Vec {
-    float h;
-    float v;
+// Per column: what the pixel becomes when the side candidate does not win,
+// and the squared length that the side candidate must stay below to win.
+struct PreparedRow {
+    std::vector<float> h, v, sideLimit;
+    explicit PreparedRow(int width) : h(width), v(width), sideLimit(width) {}
 };
 
-float squaredLength(Vec a)
+// The next float above a positive finite `length`: s <= length exactly when
+// s < nextAbove(length).
+float nextAbove(float length)
 {
-    return a.h * a.h + a.v * a.v;
+    uint32_t bits;
+    std::memcpy(&bits, &length, sizeof bits);
+    ++bits;
+    std::memcpy(&length, &bits, sizeof bits);
+    return length;
 }
 
-// Offers three lengthened neighbour vectors to the pixel, in priority order:
-// strict comparisons keep the earlier candidate on ties, and the pixel keeps
-// its own vector unless a candidate is strictly shorter.
-void relax(float& h, float& v, Vec first, Vec second, Vec third)
+// `step` is +1 in the forward pass and -1 in the backward pass: the side
+// neighbour lies at x - step, the diagonal one at x + step in `across`.
+// Equal lengths keep the earlier candidate (side, then straight across,
+// then diagonal), and the pixel keeps its vector unless a candidate is
+// strictly shorter. So the side candidate wins exactly when it is no longer
+// than the better row candidate and strictly shorter than the pixel's own
+// vector; otherwise the pixel takes what it would without it. Every
+// candidate is at least 1 long, so outside pixels (0, 0) and partly covered
+// seeds (shorter than 1) never change.
+template <int step>
+void prepareRow(const float* __restrict acrossH, const float* __restrict acrossV,
+                const float* __restrict ownH, const float* __restrict ownV, int width,
+                PreparedRow& out)
 {
-    if (!(h > 0.0f) && !(v > 0.0f))
-        return;
-    Vec best = first;
-    float bestSq = squaredLength(first);
-    const float secondSq = squaredLength(second);
-    if (bestSq > secondSq) {
-        best = second;
-        bestSq = secondSq;
+    float* __restrict outH = out.h.data();
+    float* __restrict outV = out.v.data();
+    float* __restrict outLimit = out.sideLimit.data();
+    for (int x = 1; x <= width - 2; ++x) {
+        const float h2 = acrossH[x], v2 = acrossV[x] + 1.0f;
+        const float h3 = acrossH[x + step] + 1.0f, v3 = acrossV[x + step] + 1.0f;
+        const float s2 = h2 * h2 + v2 * v2;
+        const float s3 = h3 * h3 + v3 * v3;
+        const bool diagonal = s2 > s3;
+        const float bestH = diagonal ? h3 : h2, bestV = diagonal ? v3 : v2;
+        const float bestLength = diagonal ? s3 : s2;
+        const float ownLength = ownH[x] * ownH[x] + ownV[x] * ownV[x];
+        const bool replace = ownLength > bestLength;
+        outH[x] = replace ? bestH : ownH[x];
+        outV[x] = replace ? bestV : ownV[x];
+        const float aboveBest = nextAbove(bestLength);
+        outLimit[x] = ownLength < aboveBest ? ownLength : aboveBest;
     }
-    const float thirdSq = squaredLength(third);
-    if (bestSq > thirdSq) {
-        best = third;
-        bestSq = thirdSq;
-    }
-    if (h * h + v * v > bestSq) {
-        h = best.h;
-        v = best.v;
+}
+
+// One comparison per pixel on the chain through the side neighbour.
+template <int step>
+void relaxRow(float* __restrict h, float* __restrict v, int width, const PreparedRow& prepared)
+{
+    if (width <= 2)
+        return;  // no inner column
+    const float* __restrict preparedH = prepared.h.data();
+    const float* __restrict preparedV = prepared.v.data();
+    const float* __restrict sideLimit = prepared.sideLimit.data();
+    const int first = step > 0 ? 1 : width - 2;
+    const int end = step > 0 ? width - 1 : 0;
+    float sideH = h[first - step], sideV = v[first - step];
+    for (int x = first; x != end; x += step) {
+        const float h1 = sideH + 1.0f;
+        const float s1 = h1 * h1 + sideV * sideV;
+        if (s1 < sideLimit[x]) {
+            sideH = h1;
+        } else {
+            sideH = preparedH[x];
+            sideV = preparedV[x];
+        }
+        h[x] = sideH;
+        v[x] = sideV;
     }
 }
 
@@ -45,15 +96,12 @@ void relax(float& h, float& v, Vec first, Vec second, Vec third)
 void propagateForward(float* distHoriz, float* distVert, int width, int height,
                       const ProgressFn& progress)
 {
+    PreparedRow prepared(width);
     for (int y = 1; y < height; ++y) {
-        const size_t row = static_cast<size_t>(y) * width;
-        const size_t above = row - width;
-        for (int x = 1; x <= width - 2; ++x) {
-            relax(distHoriz[row + x], distVert[row + x],
-                  {distHoriz[row + x - 1] + 1.0f, distVert[row + x - 1]},
-                  {distHoriz[above + x], distVert[above + x] + 1.0f},
-                  {distHoriz[above + x + 1] + 1.0f, distVert[above + x + 1] + 1.0f});
-        }
+        float* h = distHoriz + static_cast<size_t>(y) * width;
+        float* v = distVert + static_cast<size_t>(y) * width;
+        prepareRow<1>(h - width, v - width, h, v, width, prepared);
+        relaxRow<1>(h, v, width, prepared);
         reportRow(progress, 0.05, 0.15, y, height);
     }
 }
@@ -61,15 +109,12 @@ void propagateForward(float* distHoriz, float* distVert, int width, int height,
 void propagateBackward(float* distHoriz, float* distVert, int width, int height,
                        const ProgressFn& progress)
 {
+    PreparedRow prepared(width);
     for (int y = height - 2; y >= 0; --y) {
-        const size_t row = static_cast<size_t>(y) * width;
-        const size_t below = row + width;
-        for (int x = width - 2; x >= 1; --x) {
-            relax(distHoriz[row + x], distVert[row + x],
-                  {distHoriz[row + x + 1] + 1.0f, distVert[row + x + 1]},
-                  {distHoriz[below + x], distVert[below + x] + 1.0f},
-                  {distHoriz[below + x - 1] + 1.0f, distVert[below + x - 1] + 1.0f});
-        }
+        float* h = distHoriz + static_cast<size_t>(y) * width;
+        float* v = distVert + static_cast<size_t>(y) * width;
+        prepareRow<-1>(h + width, v + width, h, v, width, prepared);
+        relaxRow<-1>(h, v, width, prepared);
         reportRow(progress, 0.2, 0.15, y, height);
     }
 }

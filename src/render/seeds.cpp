@@ -5,11 +5,40 @@
 
 namespace {
 
-// A partly covered pixel puts its coverage on the axis of its darkest
-// neighbour, judged by the stored (never inverted) values; ties go vertical.
-bool coverageIsHorizontal(float vleft, float vright, float vtop, float vbottom)
+// Where a pixel lies for the partial-coverage rule: on the region's border
+// (never partly covered), or inside it with the coverage going to the
+// vertical or the horizontal component.
+enum Situation { onBorder, coverVertical, coverHorizontal, situations };
+
+// The start vector of every (value after inversion, situation) pair, so that
+// the scan makes no decision per pixel beyond the axis test.
+struct SeedTable {
+    float horiz[256][situations];
+    float vert[256][situations];
+};
+
+constexpr SeedTable makeSeedTable()
 {
-    return std::min(vleft, vright) < std::min(vtop, vbottom);
+    SeedTable table{};
+    for (int val = 0; val < 256; ++val) {
+        const bool inside = val == 255, partial = val >= 1 && val <= 254;
+        const float coverage = static_cast<float>(val / 255.0);
+        for (int s = 0; s < situations; ++s) {
+            table.horiz[val][s] = inside ? unreachedDistance
+                                         : partial && s == coverHorizontal ? coverage : 0.0f;
+            table.vert[val][s] = inside ? unreachedDistance
+                                        : partial && s == coverVertical ? coverage : 0.0f;
+        }
+    }
+    return table;
+}
+
+constexpr SeedTable seedTable = makeSeedTable();
+
+void writeSeed(uint8_t val, Situation situation, float& horiz, float& vert)
+{
+    horiz = seedTable.horiz[val][situation];
+    vert = seedTable.vert[val][situation];
 }
 
 } // namespace
@@ -17,32 +46,29 @@ bool coverageIsHorizontal(float vleft, float vright, float vtop, float vbottom)
 void scanSeeds(const uint8_t* pixels, int width, int height, int channels, bool invertInput,
                float* distHoriz, float* distVert)
 {
+    // Inversion of a byte b is 255 - b, its bitwise complement.
+    const uint8_t flip = invertInput ? 255 : 0;
     const size_t bytesPerRow = static_cast<size_t>(width) * channels;
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = pixels + y * bytesPerRow;
-        const uint8_t* rowAbove = pixels + std::max(y - 1, 0) * bytesPerRow;
-        const uint8_t* rowBelow = pixels + std::min(y + 1, height - 1) * bytesPerRow;
-        const bool innerRow = y >= 1 && y <= height - 2;
         float* horiz = distHoriz + static_cast<size_t>(y) * width;
         float* vert = distVert + static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            const size_t at = static_cast<size_t>(x) * channels;
-            const uint8_t stored = row[at];
-            const uint8_t val = invertInput ? static_cast<uint8_t>(255 - stored) : stored;
-            if (val == 255) {
-                horiz[x] = unreachedDistance;
-                vert[x] = unreachedDistance;
-                continue;
-            }
-            horiz[x] = 0.0f;
-            vert[x] = 0.0f;
-            if (val == 0 || !innerRow || x < 1 || x > width - 2)
-                continue;
-            const float coverage = static_cast<float>(val / 255.0);
-            if (coverageIsHorizontal(row[at - channels], row[at + channels], rowAbove[at], rowBelow[at]))
-                horiz[x] = coverage;
-            else
-                vert[x] = coverage;
+        if (y == 0 || y == height - 1 || width <= 2) {
+            for (int x = 0; x < width; ++x)
+                writeSeed(row[static_cast<size_t>(x) * channels] ^ flip, onBorder, horiz[x], vert[x]);
+            continue;
         }
+        const uint8_t* rowAbove = row - bytesPerRow;
+        const uint8_t* rowBelow = row + bytesPerRow;
+        writeSeed(row[0] ^ flip, onBorder, horiz[0], vert[0]);
+        for (int x = 1; x <= width - 2; ++x) {
+            // The axis of the darkest neighbour, by the stored (never
+            // inverted) values; ties go vertical.
+            const size_t at = static_cast<size_t>(x) * channels;
+            const bool horizontal = std::min(row[at - channels], row[at + channels]) <
+                                    std::min(rowAbove[at], rowBelow[at]);
+            writeSeed(row[at] ^ flip, static_cast<Situation>(coverVertical + horizontal), horiz[x], vert[x]);
+        }
+        writeSeed(row[bytesPerRow - channels] ^ flip, onBorder, horiz[width - 1], vert[width - 1]);
     }
 }

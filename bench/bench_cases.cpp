@@ -1,0 +1,53 @@
+#include "bench_cases.h"
+
+namespace {
+
+struct Profile {
+    const char* name;
+    SlopeTypeEnum slope;
+};
+
+constexpr Profile profiles[] = {{"flat", SLOPE_FLAT}, {"round", SLOPE_ROUND}, {"round2", SLOPE_ROUND2}};
+
+} // namespace
+
+BenchInputs makeBenchInputs()
+{
+    BenchInputs inputs;
+    inputs.text40 = blankImage(260, 200, 3);
+    drawText(inputs.text40, "OR", 40, 12, 20);
+    inputs.disc = blankImage(240, 240, 3);
+    drawDisc(inputs.disc, 120.3, 119.6, 100);
+    inputs.poster = posterImage();
+    inputs.preview60 = blankImage(512, 512, 4);
+    drawText(inputs.preview60, "MOR", 60, 10, 10);
+    drawText(inputs.preview60, "SLO", 60, 10, 262);
+    return inputs;
+}
+
+std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
+{
+    struct Input {
+        const char* name;
+        const BenchImage* image;
+        bool runLiteral;
+    };
+    const Input sets[] = {
+        {"text40", &inputs.text40, true},
+        {"disc100", &inputs.disc, true},
+        {"poster2048", &inputs.poster, false},
+    };
+    std::vector<BenchCase> cases;
+    for (const Input& input : sets)
+        for (const Profile& profile : profiles) {
+            RenderSettings settings;
+            settings.vals.slopeType = profile.slope;
+            settings.threads = threads;
+            cases.push_back({std::string(input.name) + "-" + profile.name, input.image, settings,
+                             input.runLiteral});
+        }
+    RenderSettings preview;  // the default settings: Round2
+    preview.threads = threads;
+    cases.push_back({"preview512-text60-round2", &inputs.preview60, preview, true});
+    return cases;
+}

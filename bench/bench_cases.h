@@ -1,0 +1,27 @@
+// The benchmark's inputs and the list of cases run over them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "renderers.h"
+#include "synthetic_images.h"
+
+struct BenchInputs {
+    BenchImage text40;     // bold text 40 px thick, small enough for the literal renderer
+    BenchImage disc;       // one disc of radius 100 on a small canvas
+    BenchImage poster;     // 2048 x 2048, text and discs
+    BenchImage preview60;  // 512 x 512 preview area over text 60 px thick
+};
+
+BenchInputs makeBenchInputs();
+
+struct BenchCase {
+    std::string name;
+    const BenchImage* image;
+    RenderSettings settings;
+    bool runLiteral;  // only where the literal renderer finishes in seconds
+};
+
+// Every case, in the order printed; `threads` goes into each case's settings.
+std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads);

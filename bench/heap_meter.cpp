@@ -1,0 +1,80 @@
+#include "heap_meter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
+
+namespace {
+
+std::atomic<size_t> liveBytes{0};
+std::atomic<size_t> peakBytes{0};
+std::atomic<size_t> bytesAtReset{0};
+
+// Sizes are taken from the allocator itself, so that delete needs no header.
+void* track(void* block)
+{
+    if (!block)
+        throw std::bad_alloc();
+    const size_t live = liveBytes.fetch_add(malloc_usable_size(block)) + malloc_usable_size(block);
+    size_t peak = peakBytes.load();
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
+    }
+    return block;
+}
+
+void untrack(void* block)
+{
+    if (!block)
+        return;
+    liveBytes.fetch_sub(malloc_usable_size(block));
+    std::free(block);
+}
+
+size_t roundUp(size_t size, size_t alignment)
+{
+    return (size + alignment - 1) / alignment * alignment;
+}
+
+} // namespace
+
+void heapMeterReset()
+{
+    bytesAtReset = liveBytes.load();
+    peakBytes = bytesAtReset.load();
+}
+
+size_t heapMeterPeakAboveReset()
+{
+    return peakBytes.load() - bytesAtReset.load();
+}
+
+void* operator new(size_t size)
+{
+    return track(std::malloc(size ? size : 1));
+}
+
+void* operator new[](size_t size)
+{
+    return track(std::malloc(size ? size : 1));
+}
+
+void* operator new(size_t size, std::align_val_t alignment)
+{
+    const size_t a = static_cast<size_t>(alignment);
+    return track(std::aligned_alloc(a, roundUp(size ? size : 1, a)));
+}
+
+void* operator new[](size_t size, std::align_val_t alignment)
+{
+    return operator new(size, alignment);
+}
+
+void operator delete(void* block) noexcept { untrack(block); }
+void operator delete[](void* block) noexcept { untrack(block); }
+void operator delete(void* block, size_t) noexcept { untrack(block); }
+void operator delete[](void* block, size_t) noexcept { untrack(block); }
+void operator delete(void* block, std::align_val_t) noexcept { untrack(block); }
+void operator delete[](void* block, std::align_val_t) noexcept { untrack(block); }
+void operator delete(void* block, size_t, std::align_val_t) noexcept { untrack(block); }
+void operator delete[](void* block, size_t, std::align_val_t) noexcept { untrack(block); }

@@ -1,0 +1,159 @@
+// Benchmark of the renderer: speed against the literal transcription on the
+// same inputs in the same process, distance transform time, peak heap and
+// byte identity. Run by hand:
+//
+//   ormolo_bench [--quick] [--threads N] [NAME-FILTER...]
+//
+// --quick times each render once and skips the poster; a filter keeps the
+// cases whose names contain any of the given words.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench_cases.h"
+#include "heap_meter.h"
+
+namespace {
+
+struct Options {
+    bool quick = false;
+    int threads = 0;
+    std::vector<std::string> filters;
+};
+
+void usage()
+{
+    std::fprintf(stderr, "usage: ormolo_bench [--quick] [--threads N] [NAME-FILTER...]\n");
+    std::exit(2);
+}
+
+Options parseOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) {
+            options.quick = true;
+        } else if (std::strcmp(argv[i], "--threads") == 0) {
+            if (++i == argc)
+                usage();
+            char* end = nullptr;
+            const long threads = std::strtol(argv[i], &end, 10);
+            if (*end != '\0' || threads < 0 || threads > 256)
+                usage();
+            options.threads = static_cast<int>(threads);
+        } else if (argv[i][0] == '-') {
+            usage();
+        } else {
+            options.filters.emplace_back(argv[i]);
+        }
+    }
+    return options;
+}
+
+bool selected(const Options& options, const BenchCase& c)
+{
+    if (options.quick && c.name.rfind("poster", 0) == 0)
+        return false;
+    if (options.filters.empty())
+        return true;
+    for (const std::string& filter : options.filters)
+        if (c.name.find(filter) != std::string::npos)
+            return true;
+    return false;
+}
+
+double secondsOf(const std::function<void()>& run)
+{
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Best of repeated runs: at least one, more until about `budget` seconds
+// have gone by (never more than `maxRuns`).
+double bestSeconds(const std::function<void()>& run, double budget, int maxRuns)
+{
+    double best = secondsOf(run), total = best;
+    for (int runs = 1; runs < maxRuns && total < budget; ++runs) {
+        const double seconds = secondsOf(run);
+        total += seconds;
+        best = std::min(best, seconds);
+    }
+    return best;
+}
+
+double megapixels(const BenchImage& image)
+{
+    return static_cast<double>(image.width) * image.height / 1e6;
+}
+
+double distanceMsPerMegapixel(const BenchImage& image, bool quick)
+{
+    const size_t count = static_cast<size_t>(image.width) * image.height;
+    DistanceBuffers buffers{std::vector<float>(count), std::vector<float>(count), std::vector<float>(count)};
+    const double seconds =
+        bestSeconds([&] { runDistanceTransform(image, buffers); }, quick ? 0.0 : 0.3, 50);
+    return seconds * 1e3 / megapixels(image);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = parseOptions(argc, argv);
+    const BenchInputs inputs = makeBenchInputs();
+
+    std::printf("threads: %d%s\n", options.threads,
+                options.threads == 0 ? " = all cores" : "");
+    std::printf("ms, MP/s: product renderer (renderRegion), best of %s\n",
+                options.quick ? "1 run" : "repeated runs");
+    std::printf("x literal: time of the literal transcription / product time, same input\n");
+    std::printf("DT ms/MP: seeds + forward + backward + distance field, one thread, best run\n");
+    std::printf("heap B/px: peak bytes live through operator new during one product render,\n"
+                "           above its input and output, per region pixel\n\n");
+    std::printf("%-26s %9s %9s %8s %9s %8s %9s %9s\n", "case", "size", "ms", "MP/s", "x literal",
+                "DT ms/MP", "heap B/px", "identical");
+
+    std::map<const BenchImage*, double> distanceTimes;  // the same for every profile
+    std::vector<uint8_t> output;
+    for (const BenchCase& c : benchCases(inputs, options.threads)) {
+        if (!selected(options, c))
+            continue;
+        const BenchImage& image = *c.image;
+        output.assign(image.pixels.size(), 0);
+
+        heapMeterReset();
+        double seconds = secondsOf([&] { renderProduct(image, c.settings, output); });
+        const size_t heapPeak = heapMeterPeakAboveReset();
+        if (!options.quick)
+            seconds = std::min(seconds, bestSeconds([&] { renderProduct(image, c.settings, output); },
+                                                    1.0, 10));
+
+        std::string ratio = "-", identical = "-";
+        if (c.runLiteral) {
+            std::vector<uint8_t> literal;
+            const double literalSeconds = secondsOf([&] { literal = renderLiteral(image, c.settings); });
+            char text[32];
+            std::snprintf(text, sizeof text, "%.1f", literalSeconds / seconds);
+            ratio = text;
+            identical = literal == output ? "yes" : "NO";
+        }
+        if (!distanceTimes.count(&image))
+            distanceTimes[&image] = distanceMsPerMegapixel(image, options.quick);
+
+        char size[32];
+        std::snprintf(size, sizeof size, "%dx%d", image.width, image.height);
+        std::printf("%-26s %9s %9.1f %8.2f %9s %8.2f %9.1f %9s\n", c.name.c_str(), size, seconds * 1e3,
+                    megapixels(image) / seconds, ratio.c_str(), distanceTimes[&image],
+                    static_cast<double>(heapPeak) / (megapixels(image) * 1e6), identical.c_str());
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+#include "renderers.h"
+
+#include "reference_renderer.h"
+#include "render/distance_transform.h"
+#include "render/render.h"
+#include "render/seeds.h"
+
+void renderProduct(const BenchImage& image, const RenderSettings& settings, std::vector<uint8_t>& output)
+{
+    output.resize(image.pixels.size());
+    renderRegion(image.pixels.data(), output.data(), image.width, image.height, image.channels,
+                 settings.vals, settings.probe, {}, settings.threads);
+}
+
+std::vector<uint8_t> renderLiteral(const BenchImage& image, const RenderSettings& settings)
+{
+    return referenceRender(image.pixels, image.width, image.height, image.channels, settings.vals);
+}
+
+void runDistanceTransform(const BenchImage& image, DistanceBuffers& buffers)
+{
+    const int width = image.width, height = image.height;
+    scanSeeds(image.pixels.data(), width, height, image.channels, false, buffers.horiz.data(),
+              buffers.vert.data());
+    propagateForward(buffers.horiz.data(), buffers.vert.data(), width, height, {});
+    propagateBackward(buffers.horiz.data(), buffers.vert.data(), width, height, {});
+    computeDistanceField(buffers.horiz.data(), buffers.vert.data(), buffers.field.data(), width,
+                         height, {});
+}

@@ -1,0 +1,33 @@
+// The two renderers under comparison, called the same way on the same input.
+// This is the one place that knows their signatures: thread counts and, for
+// the probe-reflection cases, the probe image are passed on from here.
+//
+// Adding probe cases: build the probe once in bench_cases.cpp next to the
+// other inputs, point `probe` at it (with the specularity for exact or
+// blurred lookups in `vals`), pass it to the literal renderer in
+// renderers.cpp once that takes one, and list the new cases.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "host/ormolo_vals.h"
+#include "render/probe_image.h"
+#include "synthetic_images.h"
+
+struct RenderSettings {
+    OrmoloVals vals = ormoloDefaults;
+    const ProbeImage* probe = nullptr;  // null: normal-map output
+    int threads = 0;                    // 0: one worker per core
+};
+
+// Renders into `output` (resized to the image's size); no progress reports.
+void renderProduct(const BenchImage& image, const RenderSettings& settings, std::vector<uint8_t>& output);
+std::vector<uint8_t> renderLiteral(const BenchImage& image, const RenderSettings& settings);
+
+// Seeds, both distance passes and the distance field on one thread, into
+// buffers that the caller allocated (width * height floats each).
+struct DistanceBuffers {
+    std::vector<float> horiz, vert, field;
+};
+void runDistanceTransform(const BenchImage& image, DistanceBuffers& buffers);

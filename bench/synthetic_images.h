@@ -1,0 +1,27 @@
+// Fixed synthetic inputs of the benchmark, drawn procedurally: bold
+// letter-like strokes and discs, white on black with antialiased edges.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct BenchImage {
+    int width = 0;
+    int height = 0;
+    int channels = 3;
+    std::vector<uint8_t> pixels;  // width * height * channels, row-major
+};
+
+BenchImage blankImage(int width, int height, int channels);
+
+// Draws `text` (letters from "LMORS"; others leave a gap) with strokes
+// `stroke` pixels thick, the top-left of the first letter's box at
+// (left, top). Returns the x just right of the last letter.
+double drawText(BenchImage& image, const std::string& text, double stroke, double left, double top);
+
+void drawDisc(BenchImage& image, double centreX, double centreY, double radius);
+
+// Text 40 px thick and discs of radius 100 to 150, with a line of text
+// 60 px thick, on a 2048 x 2048 canvas.
+BenchImage posterImage();

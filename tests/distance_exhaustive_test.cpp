@@ -1,0 +1,78 @@
+// The seed scan and the distance passes against the literal transcription
+// on inputs chosen to reach every seed value and many equal-length
+// candidates, where a wrong order of comparison would show.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "reference_renderer.h"
+#include "render/distance_transform.h"
+#include "render/seeds.h"
+#include "test_images.h"
+
+namespace {
+
+TEST(SeedValues, EveryByteInEverySituation)
+{
+    // A 5x4 mask: the value under test fills column 0 (border) and column 2,
+    // where black side neighbours put the coverage of row 1 on the
+    // horizontal axis and white ones that of row 2 on the vertical axis.
+    for (int value = 0; value < 256; ++value)
+        for (bool invert : {false, true}) {
+            const std::vector<uint8_t> red = {
+                static_cast<uint8_t>(value), 90, static_cast<uint8_t>(value), 90, 90,
+                static_cast<uint8_t>(value), 0, static_cast<uint8_t>(value), 0, 90,
+                static_cast<uint8_t>(value), 255, static_cast<uint8_t>(value), 255, 90,
+                static_cast<uint8_t>(value), 30, static_cast<uint8_t>(value), 30, 90,
+            };
+            const auto pixels = maskImage(red, 4);
+            std::vector<float> horiz(red.size()), vert(red.size());
+            scanSeeds(pixels.data(), 5, 4, 4, invert, horiz.data(), vert.data());
+            const ReferenceVectors expected = referenceSeeds(pixels, 5, 4, 4, invert);
+            EXPECT_EQ(horiz, expected.distHoriz) << value << (invert ? " inverted" : "");
+            EXPECT_EQ(vert, expected.distVert) << value << (invert ? " inverted" : "");
+        }
+}
+
+// White with sparse black or grey dots: whole-pixel vectors whose squared
+// lengths often tie (3,4 against 5,0; 1,7 against 5,5), on regions from one
+// pixel up, both thin and wide.
+std::vector<uint8_t> dottedMask(std::mt19937& rng, int width, int height, int density)
+{
+    std::vector<uint8_t> red(static_cast<size_t>(width) * height, 255);
+    for (auto& value : red) {
+        const unsigned roll = rng() % 1000;
+        if (roll < static_cast<unsigned>(density))
+            value = 0;
+        else if (roll < static_cast<unsigned>(density) + 3)
+            value = static_cast<uint8_t>(1 + rng() % 254);
+    }
+    return red;
+}
+
+TEST(DistancePasses, MatchReferenceOnTieRichMasks)
+{
+    std::mt19937 rng(17);
+    const int sizes[][2] = {{1, 1}, {2, 3}, {3, 1}, {3, 3}, {4, 2}, {1, 9}, {9, 1},
+                            {17, 5}, {33, 21}, {64, 48}, {97, 3}, {5, 71}};
+    for (const auto& size : sizes)
+        for (int density : {2, 10, 60, 300}) {
+            const int width = size[0], height = size[1];
+            const auto pixels = maskImage(dottedMask(rng, width, height, density), 3);
+            std::vector<float> horiz(static_cast<size_t>(width) * height), vert(horiz.size());
+            scanSeeds(pixels.data(), width, height, 3, false, horiz.data(), vert.data());
+            ReferenceVectors expected = referenceSeeds(pixels, width, height, 3, false);
+
+            propagateForward(horiz.data(), vert.data(), width, height, {});
+            referenceForwardPass(expected, width, height);
+            EXPECT_EQ(horiz, expected.distHoriz) << width << "x" << height << " forward " << density;
+            EXPECT_EQ(vert, expected.distVert) << width << "x" << height << " forward " << density;
+
+            propagateBackward(horiz.data(), vert.data(), width, height, {});
+            referenceBackwardPass(expected, width, height);
+            EXPECT_EQ(horiz, expected.distHoriz) << width << "x" << height << " backward " << density;
+            EXPECT_EQ(vert, expected.distVert) << width << "x" << height << " backward " << density;
+        }
+}
+
+} // namespace
