@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "reference_renderer.h"
 #include "render/kernel_radius.h"
@@ -167,6 +168,33 @@ TEST(Normals, MatchReferenceOnRandomFields)
                 ASSERT_EQ(n.ny, ny) << trial << " at " << x << "," << y;
             }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(FlatRoundNormals, ComponentOfAMeanSlopeMatchesTheAngleEvaluation)
+{
+    // The fast closed form must give the bits of -cos(atan2(1, t)) for every
+    // mean slope: tiny, huge, denormal, infinite and random ones.
+    std::vector<float> slopes = {0.0f, -0.0f, 1.0f, -1.0f, 1e-30f, -1e-45f, 1e-7f, 3.4e38f,
+                                 -3.4e38f, INFINITY, -INFINITY, 0.5f, 1e7f};
+    std::mt19937 rng(21);
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t bits = static_cast<uint32_t>(rng());
+        float t;
+        std::memcpy(&t, &bits, sizeof t);
+        if (!std::isnan(t))
+            slopes.push_back(t);
+        slopes.push_back(std::uniform_real_distribution<float>(-3.0f, 3.0f)(rng));
+    }
+    for (float t : slopes) {
+        const float expected = -static_cast<float>(std::cos(std::atan2(1.0, static_cast<double>(t))));
+        const float got = flatRoundComponent(t);
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << std::hexfloat << t;
+    }
+    EXPECT_TRUE(std::isnan(flatRoundComponent(NAN)));
 }
 
 } // namespace
