@@ -22,6 +22,7 @@ BenchInputs makeBenchInputs()
     inputs.preview60 = blankImage(512, 512, 4);
     drawText(inputs.preview60, "MOR", 60, 10, 10);
     drawText(inputs.preview60, "SLO", 60, 10, 262);
+    inputs.probe = probeImage(256);
     return inputs;
 }
 
@@ -46,6 +47,21 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
             cases.push_back({std::string(input.name) + "-" + profile.name, input.image, settings,
                              input.runLiteral});
         }
+    // Probe reflection, sharp and blurred, with the default Round2 profile.
+    const struct {
+        const char* name;
+        double specularity;
+    } probeModes[] = {{"probe-exact", 1.0}, {"probe-blurred", 0.5}};
+    for (const Input& input : sets)
+        for (const auto& mode : probeModes) {
+            RenderSettings settings;
+            settings.vals.specularity = mode.specularity;
+            settings.probe = &inputs.probe;
+            settings.threads = threads;
+            cases.push_back({std::string(input.name) + "-round2-" + mode.name, input.image, settings,
+                             input.runLiteral});
+        }
+
     RenderSettings preview;  // the default settings: Round2
     preview.threads = threads;
     cases.push_back({"preview512-text60-round2", &inputs.preview60, preview, true});

@@ -118,7 +118,7 @@ int main(int argc, char** argv)
     std::printf("DT ms/MP: seeds + forward + backward + distance field, one thread, best run\n");
     std::printf("heap B/px: peak bytes live through operator new during one product render,\n"
                 "           above its input and output, per region pixel\n\n");
-    std::printf("%-26s %9s %9s %8s %9s %8s %9s %9s\n", "case", "size", "ms", "MP/s", "x literal",
+    std::printf("%-30s %9s %9s %8s %9s %8s %9s %9s\n", "case", "size", "ms", "MP/s", "x literal",
                 "DT ms/MP", "heap B/px", "identical");
 
     std::map<const BenchImage*, double> distanceTimes;  // the same for every profile
@@ -150,7 +150,7 @@ int main(int argc, char** argv)
 
         char size[32];
         std::snprintf(size, sizeof size, "%dx%d", image.width, image.height);
-        std::printf("%-26s %9s %9.1f %8.2f %9s %8.2f %9.1f %9s\n", c.name.c_str(), size, seconds * 1e3,
+        std::printf("%-30s %9s %9.1f %8.2f %9s %8.2f %9.1f %9s\n", c.name.c_str(), size, seconds * 1e3,
                     megapixels(image) / seconds, ratio.c_str(), distanceTimes[&image],
                     static_cast<double>(heapPeak) / (megapixels(image) * 1e6), identical.c_str());
         std::fflush(stdout);

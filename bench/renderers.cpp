@@ -2,19 +2,22 @@
 
 #include "reference_renderer.h"
 #include "render/distance_transform.h"
+#include "render/random_stream.h"
 #include "render/render.h"
 #include "render/seeds.h"
 
 void renderProduct(const BenchImage& image, const RenderSettings& settings, std::vector<uint8_t>& output)
 {
     output.resize(image.pixels.size());
+    setRandomStreamPosition(0);
     renderRegion(image.pixels.data(), output.data(), image.width, image.height, image.channels,
                  settings.vals, settings.probe, {}, settings.threads);
 }
 
 std::vector<uint8_t> renderLiteral(const BenchImage& image, const RenderSettings& settings)
 {
-    return referenceRender(image.pixels, image.width, image.height, image.channels, settings.vals);
+    return referenceRender(image.pixels, image.width, image.height, image.channels, settings.vals,
+                           settings.probe, 0);
 }
 
 void runDistanceTransform(const BenchImage& image, DistanceBuffers& buffers)

@@ -1,11 +1,8 @@
 // The two renderers under comparison, called the same way on the same input.
 // This is the one place that knows their signatures: thread counts and, for
-// the probe-reflection cases, the probe image are passed on from here.
-//
-// Adding probe cases: build the probe once in bench_cases.cpp next to the
-// other inputs, point `probe` at it (with the specularity for exact or
-// blurred lookups in `vals`), pass it to the literal renderer in
-// renderers.cpp once that takes one, and list the new cases.
+// the probe-reflection cases, the probe image are passed on from here. Both
+// start their blurred samples at the same place of the random stream, so
+// their bytes compare.
 #pragma once
 
 #include <cstdint>

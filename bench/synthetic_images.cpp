@@ -117,3 +117,18 @@ BenchImage posterImage()
     drawText(image, "SLOMORS", 60, 40, 1560);
     return image;
 }
+
+ProbeImage probeImage(int size)
+{
+    ProbeImage probe{size, size, false, std::vector<uint8_t>(static_cast<size_t>(size) * size * 4, 255)};
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double u = (x + 0.5) / size * 2.0 - 1.0, v = (y + 0.5) / size * 2.0 - 1.0;
+            const double light = std::max(0.0, 1.0 - std::hypot(u + 0.3, v + 0.3));
+            uint8_t* pixel = &probe.rgba[(static_cast<size_t>(y) * size + x) * 4];
+            pixel[0] = static_cast<uint8_t>(std::min(255.0, 60 + 120 * (v + 1) / 2 + 200 * light));
+            pixel[1] = static_cast<uint8_t>(std::min(255.0, 50 + 80 * (u + 1) / 2 + 200 * light));
+            pixel[2] = static_cast<uint8_t>(std::min(255.0, 200 - 120 * (v + 1) / 2 + 150 * light));
+        }
+    return probe;
+}

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "render/probe_image.h"
+
 struct BenchImage {
     int width = 0;
     int height = 0;
@@ -21,6 +23,10 @@ BenchImage blankImage(int width, int height, int channels);
 double drawText(BenchImage& image, const std::string& text, double stroke, double left, double top);
 
 void drawDisc(BenchImage& image, double centreX, double centreY, double radius);
+
+// A size x size spherical probe: a bright ball lit from the top left on a
+// blue-to-brown gradient, no alpha.
+ProbeImage probeImage(int size);
 
 // Text 40 px thick and discs of radius 100 to 150, with a line of text
 // 60 px thick, on a 2048 x 2048 canvas.
