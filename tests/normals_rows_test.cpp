@@ -95,16 +95,6 @@ std::vector<int> allVisitedRows(int height)
     return rows;
 }
 
-OrmoloVals settings(int32_t slope, int32_t maxRadius, float depthFlat, float depthRound2)
-{
-    OrmoloVals vals = ormoloDefaults;
-    vals.slopeType = slope;
-    vals.maxNormalMapBlurRadius = maxRadius;
-    vals.slopeDepthFlat = depthFlat;
-    vals.slopeDepthRound2 = depthRound2;
-    return vals;
-}
-
 TEST(NormalRows, MatchReferenceOnRandomFieldsAndSettings)
 {
     std::mt19937 rng(11);
@@ -118,7 +108,7 @@ TEST(NormalRows, MatchReferenceOnRandomFieldsAndSettings)
         });
         const int32_t slopeType = trial % 5;  // 0 and 4 render like Round
         const int32_t maxRadius = static_cast<int32_t>(unit(rng) * 9) - 1;
-        const OrmoloVals vals = settings(slopeType, maxRadius, 8.0f + unit(rng) * 2.5f, unit(rng) * 25.0f);
+        const OrmoloVals vals = normalSettings(slopeType, maxRadius, 8.0f + unit(rng) * 2.5f, unit(rng) * 25.0f);
         // The output pass's columns, and a stretch of them.
         expectRowsMatchReference(field, width, height, vals, allVisitedRows(height), 1, width - 1);
         const int xBegin = static_cast<int>(unit(rng) * width), xEnd = xBegin + static_cast<int>(unit(rng) * (width - xBegin));
@@ -138,7 +128,7 @@ TEST(NormalRows, NeighbouringLanesWithVeryDifferentRadii)
     });
     for (int32_t slope : {SLOPE_FLAT, SLOPE_ROUND, SLOPE_ROUND2}) {
         SCOPED_TRACE(slope);
-        expectRowsMatchReference(field, width, height, settings(slope, 6, 10.5f, 20.0f),
+        expectRowsMatchReference(field, width, height, normalSettings(slope, 6, 10.5f, 20.0f),
                                  allVisitedRows(height), 1, width - 1);
     }
 }
@@ -153,9 +143,9 @@ TEST(NormalRows, BigRadiiOnADiscAndNearTheBorders)
         return d > 0.0f ? d : 0.0f;
     });
     const std::vector<int> rows{1, 19, height - 2};
-    expectRowsMatchReference(distance, width, height, settings(SLOPE_ROUND2, 3, 10.0f, 20.0f), rows, 1, width - 1);
-    expectRowsMatchReference(distance, width, height, settings(SLOPE_ROUND, 3, 10.0f, 20.0f), rows, 1, width - 1);
-    expectRowsMatchReference(distance, width, height, settings(SLOPE_FLAT, 32, 9.5f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(distance, width, height, normalSettings(SLOPE_ROUND2, 3, 10.0f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(distance, width, height, normalSettings(SLOPE_ROUND, 3, 10.0f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(distance, width, height, normalSettings(SLOPE_FLAT, 32, 9.5f, 20.0f), rows, 1, width - 1);
 }
 
 TEST(NormalRows, WholeDiscsShareTheirWeightSums)
@@ -167,7 +157,7 @@ TEST(NormalRows, WholeDiscsShareTheirWeightSums)
         return 1.0f + static_cast<float>((x * 7 + y * 3) % 11) + 0.25f * static_cast<float>(y % 3);
     });
     for (int32_t slope : {int32_t{SLOPE_FLAT}, int32_t{SLOPE_ROUND}, 0})
-        expectRowsMatchReference(field, width, height, settings(slope, 12, 10.0f, 20.0f),
+        expectRowsMatchReference(field, width, height, normalSettings(slope, 12, 10.0f, 20.0f),
                                  allVisitedRows(height), 1, width - 1);
 }
 

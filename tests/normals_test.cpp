@@ -13,16 +13,6 @@ namespace {
 
 const float levelComponent = -static_cast<float>(std::cos(std::atan2(1.0, 0.0)));
 
-OrmoloVals settings(int32_t slope, int32_t maxRadius = 3, float depthFlat = 10.0f, float depthRound2 = 20.0f)
-{
-    OrmoloVals vals = ormoloDefaults;
-    vals.slopeType = slope;
-    vals.maxNormalMapBlurRadius = maxRadius;
-    vals.slopeDepthFlat = depthFlat;
-    vals.slopeDepthRound2 = depthRound2;
-    return vals;
-}
-
 // The normal of pixel (x, y) of a height field, as the output pass computes it.
 SurfaceNormal normalAt(const std::vector<float>& field, int width, int height, int x, int y,
                        const OrmoloVals& vals)
@@ -65,14 +55,14 @@ TEST(FlatRoundNormals, WorkedExamples)
         int x;
         float nx, ny;
     } cases[] = {
-        {"round, ramp along x", settings(SLOPE_ROUND), 1.5f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
-        {"round, ramp along y", settings(SLOPE_ROUND), 1.5f, 0.0f, 1.0f, 15, 0.0f, -0.63496f},
-        {"flat, factor 1 equals round", settings(SLOPE_FLAT, 3, 10.0f), 1.5f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
-        {"flat, factor 0.5", settings(SLOPE_FLAT, 3, 10.5f), 1.5f, 1.0f, 0.0f, 15, -0.85433f, 0.0f},
-        {"flat, radius capped at 3 for height 40", settings(SLOPE_FLAT, 3, 10.0f), 40.0f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
-        {"round, column 1 loses the left of its disc", settings(SLOPE_ROUND), 1.5f, 1.0f, 0.0f, 1, -0.62210f, 0.0f},
-        {"flat, radius 5, diagonal ramp", settings(SLOPE_FLAT, 5, 10.5f), 3.5f, 1.0f, 1.0f, 15, -0.84664f, -0.84664f},
-        {"slope type 0 renders like round", settings(0), 1.5f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
+        {"round, ramp along x", normalSettings(SLOPE_ROUND), 1.5f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
+        {"round, ramp along y", normalSettings(SLOPE_ROUND), 1.5f, 0.0f, 1.0f, 15, 0.0f, -0.63496f},
+        {"flat, factor 1 equals round", normalSettings(SLOPE_FLAT, 3, 10.0f), 1.5f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
+        {"flat, factor 0.5", normalSettings(SLOPE_FLAT, 3, 10.5f), 1.5f, 1.0f, 0.0f, 15, -0.85433f, 0.0f},
+        {"flat, radius capped at 3 for height 40", normalSettings(SLOPE_FLAT, 3, 10.0f), 40.0f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
+        {"round, column 1 loses the left of its disc", normalSettings(SLOPE_ROUND), 1.5f, 1.0f, 0.0f, 1, -0.62210f, 0.0f},
+        {"flat, radius 5, diagonal ramp", normalSettings(SLOPE_FLAT, 5, 10.5f), 3.5f, 1.0f, 1.0f, 15, -0.84664f, -0.84664f},
+        {"slope type 0 renders like round", normalSettings(0), 1.5f, 1.0f, 0.0f, 15, -0.63496f, 0.0f},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,8 +78,8 @@ TEST(FlatRoundNormals, WorkedExamples)
 TEST(FlatRoundNormals, LevelNeighbourhoodGivesTheTinyNegativeComponent)
 {
     const auto field = heightField(9, 9, [](int, int) { return 2.0f; });
-    for (const OrmoloVals& vals : {settings(SLOPE_ROUND), settings(SLOPE_FLAT), settings(SLOPE_FLAT, 0),
-                                   settings(SLOPE_FLAT, -4)}) {
+    for (const OrmoloVals& vals : {normalSettings(SLOPE_ROUND), normalSettings(SLOPE_FLAT), normalSettings(SLOPE_FLAT, 0),
+                                   normalSettings(SLOPE_FLAT, -4)}) {
         const SurfaceNormal n = normalAt(field, 9, 9, 4, 4, vals);
         EXPECT_EQ(n.nx, levelComponent);
         EXPECT_EQ(n.ny, levelComponent);
@@ -103,9 +93,9 @@ TEST(FlatRoundNormals, RoundRadiusFollowsTheHeight)
     // Height 40 on a ramp: Round walks radius 42, so it differs from the
     // radius-3 result and agrees with the literal walk.
     const auto field = heightField(91, 91, [](int x, int) { return 40.0f + (x - 45); });
-    const SurfaceNormal round = normalAt(field, 91, 91, 45, 45, settings(SLOPE_ROUND));
+    const SurfaceNormal round = normalAt(field, 91, 91, 45, 45, normalSettings(SLOPE_ROUND));
     float nx, ny;
-    referenceFlatRoundNormal(field, 91, 91, 45, 45, settings(SLOPE_ROUND), nx, ny);
+    referenceFlatRoundNormal(field, 91, 91, 45, 45, normalSettings(SLOPE_ROUND), nx, ny);
     EXPECT_EQ(round.nx, nx);
     EXPECT_EQ(round.ny, ny);
     EXPECT_GT(std::fabs(round.nx + 0.63496f), 1e-3);
@@ -114,7 +104,7 @@ TEST(FlatRoundNormals, RoundRadiusFollowsTheHeight)
 TEST(Round2Normals, WorkedExampleAndItsSums)
 {
     const auto alongX = heightField(21, 21, [](int x, int) { return 3.0f + 0.5f * (x - 10); });
-    const OrmoloVals vals = settings(SLOPE_ROUND2);
+    const OrmoloVals vals = normalSettings(SLOPE_ROUND2);
     const Round2Kernel kernel = makeRound2Kernel(alongX.data(), 21, 21, vals);
     const FacetNormalSum sum = round2FacetSum(kernel, alongX.data(), 21, 21, 10, 10);
     EXPECT_NEAR(sum.nx, -45.2536, 1e-3);
@@ -130,14 +120,14 @@ TEST(Round2Normals, WorkedExampleAndItsSums)
 
     const struct { float depth, nx; } depths[] = {{1.0f, -0.074692f}, {25.0f, -0.78277f}};
     for (const auto& d : depths)
-        EXPECT_NEAR(normalAt(alongX, 21, 21, 10, 10, settings(SLOPE_ROUND2, 3, 10, d.depth)).nx, d.nx, 1e-5);
+        EXPECT_NEAR(normalAt(alongX, 21, 21, 10, 10, normalSettings(SLOPE_ROUND2, 3, 10, d.depth)).nx, d.nx, 1e-5);
 }
 
 TEST(Round2Normals, LevelNeighbourhoodIsExactlyZero)
 {
     for (float height : {0.5f, 3.0f, 11.0f}) {
         const auto field = heightField(41, 41, [&](int, int) { return height; });
-        const SurfaceNormal n = normalAt(field, 41, 41, 20, 20, settings(SLOPE_ROUND2));
+        const SurfaceNormal n = normalAt(field, 41, 41, 20, 20, normalSettings(SLOPE_ROUND2));
         EXPECT_EQ(n.nx, 0.0f);
         EXPECT_EQ(n.ny, 0.0f);
     }
@@ -153,7 +143,7 @@ TEST(Normals, MatchReferenceOnRandomFields)
             return unit(rng) < 0.2f ? 0.0f : 0.3f * x + 0.2f * y + 6.0f * unit(rng);
         });
         const int32_t slope = trial % 4;  // 0, Flat, Round, Round2
-        const OrmoloVals vals = settings(slope, trial % 6, 9.0f + unit(rng) * 1.5f, 1.0f + 24.0f * unit(rng));
+        const OrmoloVals vals = normalSettings(slope, trial % 6, 9.0f + unit(rng) * 1.5f, 1.0f + 24.0f * unit(rng));
         for (int y = 1; y < height - 1; ++y)
             for (int x = 1; x < width - 1; ++x) {
                 if (!(field[y * width + x] > 0.0f))

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "host/ormolo_vals.h"
+
 // An RGB(A) image whose first channel is `red`, other colour channels a
 // pattern of their own and alpha 200, so that tests see stray writes.
 inline std::vector<uint8_t> maskImage(const std::vector<uint8_t>& red, int channels)
@@ -65,4 +67,16 @@ std::vector<uint8_t> maskOf(int width, int height, F f)
         for (int x = 0; x < width; ++x)
             red[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(f(x, y));
     return red;
+}
+
+// Settings of the normal stages, the rest at their defaults.
+inline OrmoloVals normalSettings(int32_t slope, int32_t maxRadius = 3, float depthFlat = 10.0f,
+                                 float depthRound2 = 20.0f)
+{
+    OrmoloVals vals = ormoloDefaults;
+    vals.slopeType = slope;
+    vals.maxNormalMapBlurRadius = maxRadius;
+    vals.slopeDepthFlat = depthFlat;
+    vals.slopeDepthRound2 = depthRound2;
+    return vals;
 }
