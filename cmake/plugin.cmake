@@ -35,3 +35,4 @@ add_custom_target(install-plugin
   COMMENT "Installing the plug-in into ${ORMOLO_GIMP_PLUGIN_DIR}")
 
 add_subdirectory(tests/gimp ${CMAKE_BINARY_DIR}/tests-gimp)
+add_subdirectory(tests/gimp-dialog ${CMAKE_BINARY_DIR}/tests-gimp-dialog)

@@ -36,8 +36,8 @@ void packStart(GtkWidget* box, GtkWidget* child, gboolean expand, gboolean fill,
 
 // An untitled frame holding a mnemonic label and a spin button, packed into `row`.
 void spinButtonFrame(GtkWidget* row, const gchar* label, GtkObject** adjustment, gdouble value,
-                           gdouble upper, gdouble step, gdouble page, gdouble pageSize,
-                           gdouble climbRate, guint digits)
+                     gdouble upper, gdouble step, gdouble page, gdouble pageSize,
+                     gdouble climbRate, guint digits)
 {
     GtkWidget* frame = gtk_frame_new(nullptr);
     packStart(row, frame, FALSE, FALSE, 2);
@@ -209,9 +209,13 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
 
     ormolo2(drawable, ormoloDialogWidgets.preview);
     gtk_widget_show_all(dialog);
+    // A window destroyed from outside ends the run already destroyed; our
+    // reference keeps the object alive for the destroy below.
+    g_object_ref(dialog);
     const gint response = gimp_dialog_run(GIMP_DIALOG(dialog));
     if (response == GTK_RESPONSE_OK)
         bVals.preview = gimp_preview_get_update(ormoloDialogWidgets.preview);
     gtk_widget_destroy(dialog);
+    g_object_unref(dialog);
     return response == GTK_RESPONSE_OK;
 }

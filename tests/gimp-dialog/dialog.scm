@@ -1,0 +1,154 @@
+; The settings dialog in the real GIMP. Each session opens the dialog with a
+; RUN-INTERACTIVE call, which blocks until run_dialog_test.sh has worked the
+; dialog with the keyboard and answered it; then the script checks what the
+; call returned, stored and rendered. The sessions run in the order that the
+; driver expects, and each session ends with no image open, so that the probe
+; combo of the next one lists only that session's layers.
+
+; Tells the driver which session comes next.
+(define (announce name)
+  (let ((port (open-output-file (path "session.txt"))))
+    (write-line port name)
+    (close-output-port port)))
+
+; Opens the dialog on `layer` and returns the status of the call.
+(define (run-interactive name image layer)
+  (announce name)
+  (car (test-ormolo2-call-with-nparams RUN-NONINTERACTIVE RUN-INTERACTIVE 11 image layer)))
+
+(define (close-images)
+  (for-each gimp-image-delete (vector->list (cadr (gimp-image-list)))))
+
+(define (shape) (make-shape 64 48 RGB-IMAGE 0 0 64 48))
+
+; A shape image with a probe layer below the shape: the combo lists the shape
+; first, then the probe. Returns (image shape-layer probe-layer).
+(define (shape-with-probe)
+  (let* ((image-and-layer (shape))
+         (image (car image-and-layer))
+         (probe (car (gimp-layer-new image 33 27 RGB-IMAGE "probe" 100 LAYER-MODE-NORMAL))))
+    (gimp-image-insert-layer image probe 0 1)
+    (gimp-context-set-foreground '(250 40 10))
+    (gimp-context-set-background '(10 60 240))
+    (gimp-drawable-edit-gradient-fill probe GRADIENT-LINEAR 0 FALSE 1 0 TRUE 0 0 33 27)
+    (append image-and-layer (list probe))))
+
+; Settings are the eight values of the procedure's arguments 3 to 10:
+; (invert slope radius depth-flat depth-round depth-round2 probe specularity).
+(define (render-with image layer settings)
+  (apply plug-in-ormolo2 (append (list RUN-NONINTERACTIVE image layer) settings)))
+
+; The stored 48-byte record of `settings` and the preview switch: the int32
+; and float fields little-endian, the two alignment gaps zero.
+(define (int32-bytes value)
+  (let loop ((value (if (< value 0) (+ value 4294967296) value)) (count 4) (bytes '()))
+    (if (= count 0)
+        (reverse bytes)
+        (loop (quotient value 256) (- count 1) (cons (remainder value 256) bytes)))))
+
+; IEEE bytes of the values that the sessions use: floats, then doubles.
+(define float-bytes
+  '((4.5 0 0 144 64) (5 0 0 160 64) (6.25 0 0 200 64) (7 0 0 224 64)
+    (10 0 0 32 65) (19.5 0 0 156 65) (20 0 0 160 65)))
+(define double-bytes '((0.5 0 0 0 0 0 0 224 63) (1 0 0 0 0 0 0 240 63)))
+
+(define (bytes-of table value)
+  (let loop ((entries table))
+    (if (= (caar entries) value) (cdar entries) (loop (cdr entries)))))
+
+(define (settings-record settings preview)
+  (let ((field (lambda (i) (list-ref settings i)))
+        (gap '(0 0 0 0)))
+    (append (int32-bytes (field 0)) (int32-bytes (field 1)) (int32-bytes (field 2))
+            (bytes-of float-bytes (field 3)) (bytes-of float-bytes (field 4))
+            (bytes-of float-bytes (field 5)) (int32-bytes (field 6)) gap
+            (bytes-of double-bytes (field 7)) (int32-bytes preview) gap)))
+
+; The stored record as a list of bytes, or 'nothing.
+(define (stored-record)
+  (let ((result (try (lambda () (gimp-procedural-db-get-data "plug-in-ormolo2")))))
+    (if (failed? result) 'nothing (vector->list (caddr result)))))
+
+(define (store-record bytes)
+  (gimp-procedural-db-set-data "plug-in-ormolo2" (length bytes) (list->vector bytes)))
+
+(define (name-of session part) (string-append session "-" part))
+
+; A session that the driver cancels or closes: the call reports the
+; cancellation, the layer keeps its bytes although the preview rendered
+; meanwhile, and nothing is stored.
+(define (expect-cancelled session)
+  (let* ((image-and-layer (shape))
+         (layer (cadr image-and-layer))
+         (before (name-of session "before.png"))
+         (after (name-of session "after.png")))
+    (save-png layer before)
+    (let ((status (run-interactive session (car image-and-layer) layer)))
+      (check (name-of session "status") (= status PDB-CANCEL) status))
+    (save-png layer after)
+    (expect-same (name-of session "image-unchanged") before after)
+    (check (name-of session "stores-nothing") (eq? (stored-record) 'nothing) (stored-record))
+    (close-images)))
+
+; A session that the driver confirms: the call succeeds, the record holds
+; `settings` and `preview`, and the layer equals a non-interactive render of
+; a fresh shape with `settings`.
+(define (expect-confirmed session image layer settings preview)
+  (let ((status (run-interactive session image layer))
+        (got (name-of session "dialog.png"))
+        (expected (name-of session "noninteractive.png")))
+    (check (name-of session "status") (= status PDB-SUCCESS) status)
+    (check (name-of session "record") (equal? (stored-record) (settings-record settings preview))
+           (stored-record))
+    (save-png layer got)
+    (let ((reference (shape)))
+      (render-with (car reference) (cadr reference) settings)
+      (save-png (cadr reference) expected))
+    (expect-same (name-of session "render") got expected)
+    (close-images)))
+
+; The driver cancels after Flat, invert, the spherical map and specularity
+; 0.5, then closes the window after Round, a depth and the preview switch.
+(expect-cancelled "cancel")
+(expect-cancelled "close")
+
+(let ((image-and-layer (shape)))
+  (expect-confirmed "defaults" (car image-and-layer) (cadr image-and-layer)
+                    '(0 3 3 10 7 20 -1 1.0) 1))
+
+; Flat, Smoothing 5, Flat depth 4.5, invert, specularity 0.5, preview off.
+(let ((image-and-layer (shape)))
+  (expect-confirmed "keyboard-normal" (car image-and-layer) (cadr image-and-layer)
+                    '(1 1 5 4.5 7 20 -1 0.5) 0))
+
+; From there: invert off, Round at depth 6.25, Round2 depth 19.5, the probe
+; layer from the combo, specularity back to 1 (exact), preview on.
+(let ((layers (shape-with-probe)))
+  (expect-confirmed "keyboard-probe" (car layers) (cadr layers)
+                    (list 0 2 5 4.5 6.25 19.5 (caddr layers) 1.0) 1))
+
+; A stored record with Flat, an open RGB probe layer and the preview off
+; comes back unchanged from a dialog confirmed without a change.
+(let* ((layers (shape-with-probe))
+       (settings (list 0 1 2 5 7 20 (caddr layers) 1.0)))
+  (store-record (settings-record settings 0))
+  (expect-confirmed "stored-record" (car layers) (cadr layers) settings 0))
+
+; The final render is one undo step: after the driver's Ctrl+Z in the image
+; window, the image is clean again and holds its old pixels.
+(let* ((image-and-layer (shape))
+       (image (car image-and-layer))
+       (layer (cadr image-and-layer))
+       (display (car (gimp-display-new image))))
+  (gimp-image-set-filename image (path "ormolo-undo.png"))
+  (gimp-image-clean-all image)
+  (save-png layer "undo-before.png")
+  (check "undo-status" (= (run-interactive "undo" image layer) PDB-SUCCESS) "not confirmed")
+  (save-png layer "undo-rendered.png")
+  (announce "undo-ctrl-z")
+  (let wait ()
+    (if (= (car (gimp-image-is-dirty image)) TRUE) (wait)))
+  (save-png layer "undo-undone.png")
+  (write-line manifest "differ undo-renders undo-before.png undo-rendered.png")
+  (expect-same "undo-restores" "undo-before.png" "undo-undone.png")
+  (gimp-display-delete display))

@@ -1,0 +1,226 @@
+#!/bin/sh
+# Works the plug-in's settings dialog in the real GIMP, as a user would with
+# the keyboard. GIMP runs dialog.scm on a display server of this test's own;
+# the script opens the dialog once per session and blocks until it is
+# answered, while this driver waits for each dialog, sends it keys through
+# xdotool and answers it. At the end it checks what the script recorded.
+# Screenshots of every dialog stay in WORKDIR: NAME-open.png as it opened
+# (defaults-open.png shows the default layout), NAME-changed.png after keys.
+# Usage: run_dialog_test.sh PLUGIN TEST-HELPER-PLUGIN WORKDIR
+# Needs Xvfb, gimp-2.10, xdotool and ImageMagick.
+set -u
+
+plugin=$1 helper=$2 dir=$3
+scripts=$(cd "$(dirname "$0")" && pwd)
+
+rm -rf "$dir"
+mkdir -p "$dir/profile/plug-ins/ormolo2" "$dir/profile/plug-ins/ormolo2-test-helper"
+cp "$plugin" "$dir/profile/plug-ins/ormolo2/ormolo2"
+cp "$helper" "$dir/profile/plug-ins/ormolo2-test-helper/ormolo2-test-helper"
+
+xvfb_pid='' gimp_pid=''
+cleanup() {
+    if [ -n "$gimp_pid" ]; then
+        kill "$gimp_pid" 2>/dev/null
+        wait "$gimp_pid" 2>/dev/null
+    fi
+    # Plug-ins of this profile that outlived GIMP.
+    pkill -f "$dir/profile/plug-ins/" 2>/dev/null
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
+
+failures=0
+fail() {
+    echo "FAIL $*"
+    failures=$((failures + 1))
+}
+
+# Whether display :$1 is served by the Xvfb that this test started: its
+# lock file names the server's process, a child of our timeout process.
+own_display() {
+    lock_pid=$(tr -d ' ' <"/tmp/.X$1-lock" 2>/dev/null) &&
+        [ "$(ps -o ppid= -p "$lock_pid" | tr -d ' ')" = "$xvfb_pid" ]
+}
+
+# A display server on the first free display from :90 to :99. The timeouts
+# bound every process that this test starts, should the test itself be killed.
+for n in 90 91 92 93 94 95 96 97 98 99; do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    timeout 400 Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    if own_display "$n" && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    # Another server took the display first.
+    kill "$xvfb_pid" 2>/dev/null
+    xvfb_pid=''
+done
+if [ -z "$xvfb_pid" ]; then
+    echo "FAIL no free display from :90 to :99"
+    exit 1
+fi
+
+GIMP2_DIRECTORY=$dir/profile timeout 300 gimp-2.10 -n -d -f -s --no-splash \
+    -b "(begin (define test-dir \"$dir\") (load \"$scripts/../gimp/helpers.scm\")
+               (load \"$scripts/dialog.scm\") (finish-tests))" \
+    -b '(gimp-quit 1)' >"$dir/gimp.log" 2>&1 &
+gimp_pid=$!
+
+# wait_for WHAT SECONDS COMMAND...: waits until the command succeeds, or
+# fails with WHAT after SECONDS or once GIMP has ended.
+wait_for() {
+    what=$1 deadline=$(($(date +%s) + $2))
+    shift 2
+    until "$@"; do
+        if ! kill -0 "$gimp_pid" 2>/dev/null; then
+            "$@" && return # it may have come true as GIMP ended
+            fail "$what"
+            return 1
+        fi
+        if [ "$(date +%s)" -ge "$deadline" ]; then
+            fail "$what"
+            return 1
+        fi
+        sleep 0.2
+    done
+}
+
+dialog_window() {
+    xdotool search --onlyvisible --name '^Ormolo 2\.0$' 2>/dev/null | head -n 1
+}
+dialog_shown() { [ -n "$(dialog_window)" ]; }
+dialog_gone() { [ -z "$(dialog_window)" ]; }
+announced() { [ "$(cat "$dir/session.txt" 2>/dev/null)" = "$1" ]; }
+
+# Ends the run when a dialog does not come or go: the script would wait.
+abort() {
+    fail "$1; the end of $dir/gimp.log:"
+    grep -v -e "theme engine" -e "^$" "$dir/gimp.log" | tail -n 20
+    exit 1
+}
+
+# The top of the dialog, where the preview is, as raw pixels.
+preview_pixels() {
+    convert "$1" -crop 200x52+0+0 +repage -depth 8 rgba:-
+}
+# The preview renders late after the dialog is shown: the open dialog is
+# taken once two screenshots half a second apart show the same preview.
+preview_settled() {
+    sleep 0.3
+    import -window "$window" "$dir/$name-open.png"
+    preview_pixels "$dir/$name-open.png" >"$dir/$name-open.new"
+    if cmp -s "$dir/$name-open.new" "$dir/$name-open.rgba" 2>/dev/null; then
+        rm "$dir/$name-open.new"
+        return
+    fi
+    mv "$dir/$name-open.new" "$dir/$name-open.rgba"
+    return 1
+}
+preview_changed() {
+    import -window "$window" "$dir/$name-changed.png"
+    ! preview_pixels "$dir/$name-changed.png" | cmp -s - "$dir/$name-open.rgba"
+}
+
+# Sends each argument as one key chord, or types it after "type:"; at
+# "check-preview", waits until the preview differs from the open dialog's.
+keys() {
+    for chord; do
+        case $chord in
+        type:*) xdotool type --delay 60 "${chord#type:}" ;;
+        check-preview)
+            wait_for "$name: the preview did not follow the controls" 20 preview_changed ;;
+        *) xdotool key "$chord" ;;
+        esac
+        sleep 0.3
+    done
+}
+
+# session NAME ANSWER KEY...: waits for the dialog of session NAME, sends it
+# the keys, then answers it with the chord ANSWER and waits until it is gone.
+session() {
+    name=$1 answer=$2
+    shift 2
+    wait_for "$name: no dialog opened" 90 dialog_shown || abort "$name: no dialog"
+    announced "$name" || abort "$name: the dialog of '$(cat "$dir/session.txt")' opened instead"
+    window=$(dialog_window)
+    xdotool windowfocus --sync "$window"
+    wait_for "$name: the preview did not settle" 20 preview_settled
+    keys "$@" "$answer"
+    wait_for "$name: the dialog did not close" 60 dialog_gone || abort "$name: no answer"
+}
+
+# The keys work as in any GTK 2 dialog: Alt+letter activates the control
+# with that mnemonic or, when several share it, moves the focus to the next
+# of them without activating it (R: Round, then Round2; S: the Smoothing
+# label, which has no target, then Spherical Map). Tab skips radio buttons
+# that are off; an arrow on a radio button turns on its neighbour. Page_Up
+# lowers the slider by 0.5 and End sets it to 1; Up steps a spin button by
+# its step and Page_Down by 0.5; Return takes the text typed into it.
+
+# Nothing stored yet. Flat, invert, Spherical Map with the combo's first
+# drawable, specularity 0.5, then Cancel.
+session cancel alt+c alt+f alt+i alt+s alt+s space Tab Tab Page_Up check-preview
+# Round at depth 7.2, the preview switched off, then the window is closed:
+# Escape takes the dialog's close path, as the window manager's button does.
+session close Escape alt+r space Tab Up Up check-preview alt+p
+session defaults alt+o
+# Flat, Smoothing 5, Flat depth 4.5, invert, specularity 0.5, preview off.
+session keyboard-normal alt+o alt+f Tab Up Up Tab type:4.5 Return alt+i alt+n Tab Tab Page_Up \
+    check-preview alt+p
+# Invert off, Round (an arrow from Flat) at depth 6.25, Round2 depth 19.5,
+# Spherical Map with the combo's second drawable, the probe layer,
+# specularity back to 1, preview on.
+session keyboard-probe alt+o alt+i alt+f Down Tab type:6.25 Return Tab Page_Down \
+    alt+s alt+s space Tab Down Tab End alt+p check-preview
+session stored-record alt+o
+# The stored probe layer is closed by now: back to the normal map.
+session undo alt+o alt+n
+
+image_title() {
+    xdotool getwindowname "$(xdotool search --onlyvisible --name 'ormolo-undo' | head -n 1)" 2>/dev/null
+}
+# Clean again after the undo (or already closed by the script).
+image_clean() { ! image_title | grep -q '^\*'; }
+if wait_for "undo: the render was not confirmed" 30 announced undo-ctrl-z; then
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name 'ormolo-undo' | head -n 1)"
+    xdotool key ctrl+z
+    wait_for "undo: Ctrl+Z left the image dirty" 30 image_clean
+fi
+
+gimp_exited() { ! kill -0 "$gimp_pid" 2>/dev/null; }
+wait_for "GIMP did not quit" 60 gimp_exited && gimp_pid=''
+
+if [ ! -f "$dir/results.txt" ] || [ "$(tail -n 1 "$dir/results.txt")" != "done" ]; then
+    fail "the script did not run to its end; see $dir/gimp.log"
+fi
+grep -v "^done$" "$dir/results.txt" 2>/dev/null
+script_failures=$(grep -c '^FAIL' "$dir/results.txt" 2>/dev/null) || script_failures=0
+failures=$((failures + script_failures))
+
+# Both PNGs come from the same writer, so equal pixels give equal files.
+# The plug-in's own criticals, but for the one that libgimp 2.10's
+# gimp_drawable_preview_new always gives.
+criticals=$(grep -E '^\(ormolo2:[0-9]+\): .*CRITICAL' "$dir/gimp.log" |
+    grep -v 'gimp_drawable_preview_set_drawable_id')
+[ -z "$criticals" ] || fail "the plug-in logged:
+$criticals"
+
+[ -f "$dir/manifest.txt" ] && while read -r kind name first second; do
+    if cmp -s "$dir/$first" "$dir/$second"; then equal=yes; else equal=no; fi
+    case $kind:$equal in
+    same:yes | differ:no) echo "ok $name" ;;
+    same:no) fail "$name: $first and $second differ" ;;
+    differ:yes) fail "$name: $first and $second are the same" ;;
+    esac
+done <"$dir/manifest.txt"
+
+echo "dialog: $failures failures"
+[ "$failures" -eq 0 ]
