@@ -34,19 +34,28 @@ void packStart(GtkWidget* box, GtkWidget* child, gboolean expand, gboolean fill,
     gtk_box_pack_start(GTK_BOX(box), child, expand, fill, padding);
 }
 
-// An untitled frame holding a mnemonic label and a spin button, packed into `row`.
-void spinButtonFrame(GtkWidget* row, const gchar* label, GtkObject** adjustment, gdouble value,
-                     gdouble upper, gdouble step, gdouble page, gdouble pageSize,
-                     gdouble climbRate, guint digits)
+// An untitled frame holding a mnemonic label and a spin button, packed into
+// `row`; returns the spin button's adjustment.
+GtkObject* spinButtonFrame(GtkWidget* row, const gchar* label, gdouble value, gdouble upper,
+                           gdouble step, gdouble page, gdouble pageSize, gdouble climbRate,
+                           guint digits)
 {
     GtkWidget* frame = gtk_frame_new(nullptr);
     packStart(row, frame, FALSE, FALSE, 2);
     GtkWidget* box = horizontalBox(6);
     gtk_container_add(GTK_CONTAINER(frame), box);
     packStart(box, gtk_label_new_with_mnemonic(label), FALSE, FALSE, 2);
+    GtkObject* adjustment = nullptr;
     GtkWidget* spinButton =
-        gimp_spin_button_new(adjustment, value, 1.0, upper, step, page, pageSize, climbRate, digits);
+        gimp_spin_button_new(&adjustment, value, 1.0, upper, step, page, pageSize, climbRate, digits);
     packStart(box, spinButton, FALSE, FALSE, 2);
+    return adjustment;
+}
+
+// The three depth spin buttons differ only in their value and upper bound.
+GtkObject* depthSpinButtonFrame(GtkWidget* row, gfloat depth, gdouble upper)
+{
+    return spinButtonFrame(row, "_Depth: ", depth, upper, 0.1, 0.5, 0.0, 0.1, 2);
 }
 
 // A spin button's adjustment first asks for a new preview, then stores its
@@ -58,8 +67,22 @@ void connectAdjustment(GtkObject* adjustment, GCallback update, gpointer field)
     g_signal_connect_data(adjustment, "value_changed", update, field, nullptr, GConnectFlags(0));
 }
 
-void connectToggled(GtkWidget* button, GCallback handler)
+// A mnemonic radio button in the group of `groupMember` (null: a new group),
+// recorded in `member` before anything can run a handler that reads it.
+GtkWidget* radioButton(GtkWidget* groupMember, const gchar* label, GtkRadioButton** member)
 {
+    GtkWidget* button = groupMember
+        ? gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(groupMember), label)
+        : gtk_radio_button_new_with_mnemonic(nullptr, label);
+    *member = GTK_RADIO_BUTTON(button);
+    return button;
+}
+
+// The initial state is set before the handler is connected, so that setting
+// it does not run the button's own handler.
+void initToggle(GtkWidget* button, gboolean active, GCallback handler)
+{
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(button), active);
     g_signal_connect_data(button, "toggled", handler, nullptr, nullptr, GConnectFlags(0));
 }
 
@@ -107,8 +130,7 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     GtkWidget* invertInput_checkButton = gtk_check_button_new_with_mnemonic("_Invert input");
     ormoloDialogWidgets.invertInput_checkButton = GTK_CHECK_BUTTON(invertInput_checkButton);
     gtk_container_add(GTK_CONTAINER(input_frame), invertInput_checkButton);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(invertInput_checkButton), bVals.invertInput);
-    connectToggled(invertInput_checkButton, G_CALLBACK(invertInput_changed_callback));
+    initToggle(invertInput_checkButton, bVals.invertInput, G_CALLBACK(invertInput_changed_callback));
 
     GtkWidget* slope_frame = titledFrame("<b>Bevel Options</b>");
     packStart(left_vbox, slope_frame, TRUE, TRUE, 2);
@@ -117,45 +139,36 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     gtk_container_add(GTK_CONTAINER(slope_frame), slope_vbox);
 
     GtkWidget* slope_flat_hbox = slopeRow(slope_vbox, TRUE);
-    GtkWidget* slope_flat_radiobutton = gtk_radio_button_new_with_mnemonic(nullptr, "_Flat      ");
-    ormoloDialogWidgets.slope_flat_radiobutton = GTK_RADIO_BUTTON(slope_flat_radiobutton);
+    GtkWidget* slope_flat_radiobutton =
+        radioButton(nullptr, "_Flat      ", &ormoloDialogWidgets.slope_flat_radiobutton);
     packStart(slope_flat_hbox, slope_flat_radiobutton, TRUE, TRUE, 2);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(slope_flat_radiobutton), bVals.slopeType == SLOPE_FLAT);
-    connectToggled(slope_flat_radiobutton, G_CALLBACK(slopeType_changed_callback));
-    GtkObject* flat_radius_spinbutton_adj = nullptr;
-    spinButtonFrame(slope_flat_hbox, "_Smoothing: ", &flat_radius_spinbutton_adj,
-                    bVals.maxNormalMapBlurRadius, 32.0, 1.0, 1.0, 1.0, 5.0, 0);
+    initToggle(slope_flat_radiobutton, bVals.slopeType == SLOPE_FLAT, G_CALLBACK(slopeType_changed_callback));
+    GtkObject* flat_radius_spinbutton_adj = spinButtonFrame(
+        slope_flat_hbox, "_Smoothing: ", bVals.maxNormalMapBlurRadius, 32.0, 1.0, 1.0, 1.0, 5.0, 0);
     connectAdjustment(flat_radius_spinbutton_adj, G_CALLBACK(gimp_int_adjustment_update),
                       &bVals.maxNormalMapBlurRadius);
-    GtkObject* flat_depth_radius_spinbutton_adj = nullptr;
-    spinButtonFrame(slope_flat_hbox, "_Depth: ", &flat_depth_radius_spinbutton_adj, bVals.slopeDepthFlat,
-                    10.5, 0.1, 0.5, 0.0, 0.1, 2);
+    GtkObject* flat_depth_radius_spinbutton_adj =
+        depthSpinButtonFrame(slope_flat_hbox, bVals.slopeDepthFlat, 10.5);
     connectAdjustment(flat_depth_radius_spinbutton_adj, G_CALLBACK(gimp_float_adjustment_update),
                       &bVals.slopeDepthFlat);
 
     GtkWidget* slope_round_hbox = slopeRow(slope_vbox, FALSE);
     GtkWidget* slope_round_radiobutton =
-        gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(slope_flat_radiobutton), "_Round  ");
-    ormoloDialogWidgets.slope_round_radiobutton = GTK_RADIO_BUTTON(slope_round_radiobutton);
+        radioButton(slope_flat_radiobutton, "_Round  ", &ormoloDialogWidgets.slope_round_radiobutton);
     packStart(slope_round_hbox, slope_round_radiobutton, FALSE, FALSE, 2);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(slope_round_radiobutton), bVals.slopeType == SLOPE_ROUND);
-    connectToggled(slope_round_radiobutton, G_CALLBACK(slopeType_changed_callback));
-    GtkObject* slope_round_depth_radius_spinbutton_adj = nullptr;
-    spinButtonFrame(slope_round_hbox, "_Depth: ", &slope_round_depth_radius_spinbutton_adj,
-                    bVals.slopeDepthRound, 8.0, 0.1, 0.5, 0.0, 0.1, 2);
+    initToggle(slope_round_radiobutton, bVals.slopeType == SLOPE_ROUND, G_CALLBACK(slopeType_changed_callback));
+    GtkObject* slope_round_depth_radius_spinbutton_adj =
+        depthSpinButtonFrame(slope_round_hbox, bVals.slopeDepthRound, 8.0);
     connectAdjustment(slope_round_depth_radius_spinbutton_adj, G_CALLBACK(gimp_float_adjustment_update),
                       &bVals.slopeDepthRound);
 
     GtkWidget* slope_round2_hbox = slopeRow(slope_vbox, FALSE);
     GtkWidget* slope_round2_radiobutton =
-        gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(slope_flat_radiobutton), "_Round2");
-    ormoloDialogWidgets.slope_round2_radiobutton = GTK_RADIO_BUTTON(slope_round2_radiobutton);
+        radioButton(slope_flat_radiobutton, "_Round2", &ormoloDialogWidgets.slope_round2_radiobutton);
     packStart(slope_round2_hbox, slope_round2_radiobutton, FALSE, FALSE, 2);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(slope_round2_radiobutton), bVals.slopeType == SLOPE_ROUND2);
-    connectToggled(slope_round2_radiobutton, G_CALLBACK(slopeType_changed_callback));
-    GtkObject* slope_round2_depth_radius_spinbutton_adj = nullptr;
-    spinButtonFrame(slope_round2_hbox, "_Depth: ", &slope_round2_depth_radius_spinbutton_adj,
-                    bVals.slopeDepthRound2, 25.0, 0.1, 0.5, 0.0, 0.1, 2);
+    initToggle(slope_round2_radiobutton, bVals.slopeType == SLOPE_ROUND2, G_CALLBACK(slopeType_changed_callback));
+    GtkObject* slope_round2_depth_radius_spinbutton_adj =
+        depthSpinButtonFrame(slope_round2_hbox, bVals.slopeDepthRound2, 25.0);
     connectAdjustment(slope_round2_depth_radius_spinbutton_adj, G_CALLBACK(gimp_float_adjustment_update),
                       &bVals.slopeDepthRound2);
 
@@ -165,22 +178,19 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     GtkWidget* reflection_vbox = verticalBox(2);
     gtk_container_add(GTK_CONTAINER(reflection_frame), reflection_vbox);
 
-    GtkWidget* normalMap_radiobutton = gtk_radio_button_new_with_mnemonic(nullptr, "_Normal Map");
-    ormoloDialogWidgets.normalMap_radiobutton = GTK_RADIO_BUTTON(normalMap_radiobutton);
+    GtkWidget* normalMap_radiobutton =
+        radioButton(nullptr, "_Normal Map", &ormoloDialogWidgets.normalMap_radiobutton);
     packStart(reflection_vbox, normalMap_radiobutton, TRUE, TRUE, 0);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(normalMap_radiobutton), bVals.probeImgDrawable < 0);
-    connectToggled(normalMap_radiobutton, G_CALLBACK(reflection_changed_callback));
+    initToggle(normalMap_radiobutton, bVals.probeImgDrawable < 0, G_CALLBACK(reflection_changed_callback));
 
     GtkWidget* ref_probeImg_hbox = horizontalBox(2);
     packStart(reflection_vbox, ref_probeImg_hbox, TRUE, TRUE, 0);
     GtkWidget* tmp_alignment = gtk_alignment_new(0, 0, 0, 0);
     packStart(ref_probeImg_hbox, tmp_alignment, FALSE, FALSE, 0);
-    GtkWidget* probeImg_radiobutton = gtk_radio_button_new_with_mnemonic_from_widget(
-        GTK_RADIO_BUTTON(normalMap_radiobutton), "_Spherical Map ->");
-    ormoloDialogWidgets.probeImg_radiobutton = GTK_RADIO_BUTTON(probeImg_radiobutton);
+    GtkWidget* probeImg_radiobutton =
+        radioButton(normalMap_radiobutton, "_Spherical Map ->", &ormoloDialogWidgets.probeImg_radiobutton);
     gtk_container_add(GTK_CONTAINER(tmp_alignment), probeImg_radiobutton);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(probeImg_radiobutton), bVals.probeImgDrawable >= 0);
-    connectToggled(probeImg_radiobutton, G_CALLBACK(reflection_changed_callback));
+    initToggle(probeImg_radiobutton, bVals.probeImgDrawable >= 0, G_CALLBACK(reflection_changed_callback));
 
     GtkWidget* probeImg_vbox = verticalBox(0);
     packStart(ref_probeImg_hbox, probeImg_vbox, TRUE, TRUE, 0);
