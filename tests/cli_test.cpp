@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -107,10 +108,37 @@ TEST_F(Cli, GreyMasksExpandToRgbAndGreyAlphaToRgba)
     EXPECT_EQ(run(path("grey.png") + " " + path("out.png")), 0) << errors;
 }
 
+// A PNG whose header claims a huge RGB image but which holds no pixel data.
+void writeForgedHeader(const std::string& file, uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    auto put32 = [&](uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<uint8_t>(value >> shift));
+    };
+    auto chunk = [&](const char* type, std::vector<uint8_t> data) {
+        put32(static_cast<uint32_t>(data.size()));
+        const size_t start = bytes.size();
+        bytes.insert(bytes.end(), type, type + 4);
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        put32(static_cast<uint32_t>(crc32(0, &bytes[start], static_cast<uInt>(bytes.size() - start))));
+    };
+    std::vector<uint8_t> header;
+    for (uint32_t value : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header.push_back(static_cast<uint8_t>(value >> shift));
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+    chunk("IHDR", header);
+    chunk("IEND", {});
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
 TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
 {
     const uint16_t deep[] = {0, 65535, 65535, 0};
     writeRaw("deep.png", 2, 2, PNG_FORMAT_LINEAR_Y, deep);
+    writeForgedHeader(path("forged.png"), 60000, 60000);
     std::ofstream(path("text.png")) << "not a picture at all";
     Image image{3, 3, 3, std::vector<uint8_t>(27, 255)};
     std::string error;
@@ -120,6 +148,7 @@ TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
         {"missing file", path("missing.png") + " " + out},
         {"not a PNG", path("text.png") + " " + out},
         {"16-bit PNG", path("deep.png") + " " + out},
+        {"header claiming more pixels than the file holds", path("forged.png") + " " + out},
         {"blur radius beyond a byte", "--max-blur-radius 256 " + path("ok.png") + " " + out},
         {"negative blur radius", "--max-blur-radius -1 " + path("ok.png") + " " + out},
         {"slope beyond a byte", "--slope 300 " + path("ok.png") + " " + out},
@@ -138,7 +167,7 @@ TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_FALSE(fs::exists(out));
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5)
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 6)
         << "no partial files left behind";
 }
 
@@ -171,6 +200,18 @@ TEST_F(Cli, ReflectsAProbeReproduciblyFromASeed)
     EXPECT_NE(run("--specularity shiny " + path("mask.png") + " " + path("c.png")), 0);
     EXPECT_NE(run("--seed -3 " + path("mask.png") + " " + path("c.png")), 0);
     EXPECT_FALSE(fs::exists(path("c.png")));
+}
+
+TEST_F(Cli, TakesEveryNumberAScriptCouldPass)
+{
+    Image image{3, 3, 3, std::vector<uint8_t>(27, 255)};
+    std::string error;
+    ASSERT_TRUE(writePng(path("in.png"), image, error));
+    for (const char* options : {"--depth-flat 1e-320", "--depth-round 3.40282356e38", "--depth-round2 -inf",
+                                "--specularity 1e-320", "--specularity nan", "--depth-flat=-0"}) {
+        EXPECT_EQ(run(std::string(options) + " " + path("in.png") + " " + path("out.png")), 0)
+            << options << ": " << errors;
+    }
 }
 
 TEST_F(Cli, HelpDescribesEveryOption)

@@ -1,5 +1,6 @@
 // ormolo2: renders the bevel of a PNG shape mask into a PNG file.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "cli/options.h"
@@ -31,9 +32,7 @@ ProbeImage toProbe(const Image& image)
     return probe;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     CliOptions options;
     std::string error;
@@ -64,4 +63,15 @@ int main(int argc, char** argv)
     if (!writePng(options.outputPath, image, error))
         return fail(error);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory");
+    }
 }

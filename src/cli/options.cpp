@@ -41,24 +41,8 @@ bool parseByte(const std::string& text, int32_t& value)
     return true;
 }
 
-// Like a GIMP float argument: read as a double, then rounded to the nearest
-// single-precision value. Finite values beyond the float range are refused.
-bool parseFloat(const std::string& text, float& value)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const double parsed = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE)
-        return false;
-    if (std::isfinite(parsed) && std::fabs(parsed) > FLT_MAX)
-        return false;
-    value = static_cast<float>(parsed);
-    return true;
-}
-
-// Like a GIMP float argument that stays a double.
+// A real number as a double. Overflow is refused; underflow to a tiny or
+// zero value is not.
 bool parseDouble(const std::string& text, double& value)
 {
     if (text.empty())
@@ -66,7 +50,30 @@ bool parseDouble(const std::string& text, double& value)
     errno = 0;
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && errno != ERANGE;
+    return *end == '\0' && !(errno == ERANGE && std::isinf(value));
+}
+
+// Like a GIMP float argument: read as a double, then rounded to the nearest
+// single-precision value. Finite values that would round to infinity are
+// refused.
+bool parseFloat(const std::string& text, float& value)
+{
+    double parsed = 0.0;
+    if (!parseDouble(text, parsed))
+        return false;
+    if (!std::isfinite(parsed)) {
+        value = static_cast<float>(parsed);
+        return true;
+    }
+    // Halfway between FLT_MAX and 2^128: from there on, rounding gives infinity.
+    const double roundsToInfinity = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+    if (std::fabs(parsed) >= roundsToInfinity)
+        return false;
+    if (std::fabs(parsed) > FLT_MAX)
+        value = parsed > 0.0 ? FLT_MAX : -FLT_MAX;  // what rounding to nearest gives
+    else
+        value = static_cast<float>(parsed);
+    return true;
 }
 
 bool parseSeed(const std::string& text, uint64_t& value)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // libpng reports errors by longjmp. The functions that call setjmp hold no
@@ -37,6 +38,7 @@ struct ReadHeader {
     png_uint_32 height = 0;
     int bitDepth = 0;
     int channels = 0;
+    uint64_t storedBytes = 0;  // the filtered image data the file must decompress to
 };
 
 // Reads the header and sets up expansion to 8-bit RGB or RGBA.
@@ -48,6 +50,7 @@ bool readHeader(png_structp png, png_infop info, ReadHeader& header)
     int colorType = 0;
     png_get_IHDR(png, info, &header.width, &header.height, &header.bitDepth, &colorType, nullptr,
                  nullptr, nullptr);
+    header.storedBytes = uint64_t{header.height} * (png_get_rowbytes(png, info) + 1);
     if (header.bitDepth > 8)
         return true;
     if (colorType == PNG_COLOR_TYPE_PALETTE)
@@ -85,6 +88,17 @@ bool writeRows(png_structp png, png_infop info, FILE* file, const Image& image, 
     png_write_image(png, rows);
     png_write_end(png, info);
     return true;
+}
+
+// Deflate expands its input at most 1032-fold, so a header that claims more
+// image data than the file could hold belongs to a truncated or forged file;
+// refusing it early avoids allocating for pixels that cannot be there.
+bool fileCanHold(FILE* file, uint64_t storedBytes)
+{
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0)
+        return true;
+    return storedBytes <= static_cast<uint64_t>(status.st_size) * 1100 + 65536;
 }
 
 std::vector<png_bytep> rowPointers(const Image& image)
@@ -127,6 +141,12 @@ bool readPng(const std::string& path, Image& image, std::string& error)
     if (ok && header.bitDepth > 8) {
         png_destroy_read_struct(&png, &info, nullptr);
         error = "'" + path + "' has 16 bits per channel; only 8-bit PNG is supported";
+        return false;
+    }
+    if (ok && !fileCanHold(file.get(), header.storedBytes)) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        error = "'" + path + "' is truncated or corrupt: its header claims " +
+                std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
         return false;
     }
     if (ok) {
