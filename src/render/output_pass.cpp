@@ -118,14 +118,15 @@ void writeRowsInParallel(const PassContext& pass, int workers, const ProgressFn&
         thread.join();
 }
 
-} // namespace
-
+// The number of workers a request for `threads` gets: 0 means one per core.
 int workerCount(int threads)
 {
     if (threads > 0)
         return threads;
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
+
+} // namespace
 
 void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
                      const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,

@@ -24,6 +24,3 @@ struct OutputRule {
 void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
                      const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,
                      const ProgressFn& progress);
-
-// The number of workers a request for `threads` gets.
-int workerCount(int threads);
