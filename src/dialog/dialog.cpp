@@ -94,6 +94,19 @@ GtkWidget* slopeRow(GtkWidget* slopeBox, gboolean fill)
     return row;
 }
 
+// The Round and Round2 rows: the profile's radio button in the slope group,
+// then the frame of its depth, which is all these profiles have.
+void depthSlopeRow(GtkWidget* slopeBox, GtkWidget* slopeGroup, const gchar* label,
+                   GtkRadioButton** member, gint32 slope, gfloat* depth, gdouble upper)
+{
+    GtkWidget* row = slopeRow(slopeBox, FALSE);
+    GtkWidget* button = radioButton(slopeGroup, label, member);
+    packStart(row, button, FALSE, FALSE, 2);
+    initToggle(button, bVals.slopeType == slope, G_CALLBACK(slopeType_changed_callback));
+    GtkObject* adjustment = depthSpinButtonFrame(row, *depth, upper);
+    connectAdjustment(adjustment, G_CALLBACK(gimp_float_adjustment_update), depth);
+}
+
 } // namespace
 
 gboolean ormolo_dialog(GimpDrawable* drawable)
@@ -152,25 +165,10 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     connectAdjustment(flat_depth_radius_spinbutton_adj, G_CALLBACK(gimp_float_adjustment_update),
                       &bVals.slopeDepthFlat);
 
-    GtkWidget* slope_round_hbox = slopeRow(slope_vbox, FALSE);
-    GtkWidget* slope_round_radiobutton =
-        radioButton(slope_flat_radiobutton, "_Round  ", &ormoloDialogWidgets.slope_round_radiobutton);
-    packStart(slope_round_hbox, slope_round_radiobutton, FALSE, FALSE, 2);
-    initToggle(slope_round_radiobutton, bVals.slopeType == SLOPE_ROUND, G_CALLBACK(slopeType_changed_callback));
-    GtkObject* slope_round_depth_radius_spinbutton_adj =
-        depthSpinButtonFrame(slope_round_hbox, bVals.slopeDepthRound, 8.0);
-    connectAdjustment(slope_round_depth_radius_spinbutton_adj, G_CALLBACK(gimp_float_adjustment_update),
-                      &bVals.slopeDepthRound);
-
-    GtkWidget* slope_round2_hbox = slopeRow(slope_vbox, FALSE);
-    GtkWidget* slope_round2_radiobutton =
-        radioButton(slope_flat_radiobutton, "_Round2", &ormoloDialogWidgets.slope_round2_radiobutton);
-    packStart(slope_round2_hbox, slope_round2_radiobutton, FALSE, FALSE, 2);
-    initToggle(slope_round2_radiobutton, bVals.slopeType == SLOPE_ROUND2, G_CALLBACK(slopeType_changed_callback));
-    GtkObject* slope_round2_depth_radius_spinbutton_adj =
-        depthSpinButtonFrame(slope_round2_hbox, bVals.slopeDepthRound2, 25.0);
-    connectAdjustment(slope_round2_depth_radius_spinbutton_adj, G_CALLBACK(gimp_float_adjustment_update),
-                      &bVals.slopeDepthRound2);
+    depthSlopeRow(slope_vbox, slope_flat_radiobutton, "_Round  ",
+                  &ormoloDialogWidgets.slope_round_radiobutton, SLOPE_ROUND, &bVals.slopeDepthRound, 8.0);
+    depthSlopeRow(slope_vbox, slope_flat_radiobutton, "_Round2",
+                  &ormoloDialogWidgets.slope_round2_radiobutton, SLOPE_ROUND2, &bVals.slopeDepthRound2, 25.0);
 
     GtkWidget* reflection_frame = titledFrame("<b>Reflection Color</b>");
     packStart(main_hbox, reflection_frame, TRUE, TRUE, 2);

@@ -56,6 +56,29 @@ void fillWholeDiscWeights(FlatRoundKernel& kernel, const float* heights, int wid
             kernel.wholeDisc[radius] = sumDiscWeights(kernel, static_cast<int32_t>(radius));
 }
 
+float componentByAngle(float meanSlope)
+{
+    return -static_cast<float>(std::cos(std::atan2(1.0, static_cast<double>(meanSlope))));
+}
+
+// cos(atan2(1, t)) is t / sqrt(1 + t*t). That closed form, in double, lies
+// within 4.5e-16 of the true value, and the libm evaluation within 5.6e-16
+// (atan2 and cos each within one ulp). Rounding is monotonic, so when the
+// whole window of +-4e-15 around the closed form rounds to one float, the
+// libm evaluation rounds to it too. Only values near a rounding boundary,
+// mostly tiny slopes, take the slow evaluation. Checked over every float.
+bool componentByClosedForm(float meanSlope, float& component)
+{
+    const double slope = meanSlope;
+    const double value = slope / std::sqrt(1.0 + slope * slope);
+    constexpr double margin = 4e-15;
+    const float rounded = static_cast<float>(value - margin);
+    if (rounded != static_cast<float>(value + margin))
+        return false;
+    component = -rounded;
+    return true;
+}
+
 } // namespace
 
 FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
@@ -106,33 +129,6 @@ const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radiu
         return nullptr;
     return &kernel.wholeDisc[radius];
 }
-
-namespace {
-
-float componentByAngle(float meanSlope)
-{
-    return -static_cast<float>(std::cos(std::atan2(1.0, static_cast<double>(meanSlope))));
-}
-
-// cos(atan2(1, t)) is t / sqrt(1 + t*t). That closed form, in double, lies
-// within 4.5e-16 of the true value, and the libm evaluation within 5.6e-16
-// (atan2 and cos each within one ulp). Rounding is monotonic, so when the
-// whole window of +-4e-15 around the closed form rounds to one float, the
-// libm evaluation rounds to it too. Only values near a rounding boundary,
-// mostly tiny slopes, take the slow evaluation. Checked over every float.
-bool componentByClosedForm(float meanSlope, float& component)
-{
-    const double slope = meanSlope;
-    const double value = slope / std::sqrt(1.0 + slope * slope);
-    constexpr double margin = 4e-15;
-    const float rounded = static_cast<float>(value - margin);
-    if (rounded != static_cast<float>(value + margin))
-        return false;
-    component = -rounded;
-    return true;
-}
-
-} // namespace
 
 float flatRoundComponent(float meanSlope)
 {
