@@ -5,16 +5,23 @@
 ; driver expects, and each session ends with no image open, so that the probe
 ; combo of the next one lists only that session's layers.
 
-; Tells the driver which session comes next.
-(define (announce name)
-  (let ((port (open-output-file (path "session.txt"))))
-    (write-line port name)
+; The driver follows the sessions by two kinds of files: session.txt names
+; the session whose call comes next, and NAME.ended says that the call of
+; session NAME has returned.
+(define (write-marker name text)
+  (let ((port (open-output-file (path name))))
+    (write-line port text)
     (close-output-port port)))
+
+(define (announce name) (write-marker "session.txt" name))
 
 ; Opens the dialog on `layer` and returns the status of the call.
 (define (run-interactive name image layer)
   (announce name)
-  (car (test-ormolo2-call-with-nparams RUN-NONINTERACTIVE RUN-INTERACTIVE 11 image layer)))
+  (let ((status (car (test-ormolo2-call-with-nparams RUN-NONINTERACTIVE RUN-INTERACTIVE 11
+                                                     image layer))))
+    (write-marker (string-append name ".ended") "ended")
+    status))
 
 (define (close-images)
   (for-each gimp-image-delete (vector->list (cadr (gimp-image-list)))))

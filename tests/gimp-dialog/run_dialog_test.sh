@@ -93,17 +93,47 @@ wait_for() {
     done
 }
 
-dialog_window() {
-    xdotool search --onlyvisible --name '^Ormolo 2\.0$' 2>/dev/null | head -n 1
-}
-dialog_shown() { [ -n "$(dialog_window)" ]; }
-dialog_gone() { [ -z "$(dialog_window)" ]; }
-announced() { [ "$(cat "$dir/session.txt" 2>/dev/null)" = "$1" ]; }
+# Which dialog belongs to which session is decided by what the script and
+# the processes say, never by catching a moment when no dialog is shown:
+# successive dialogs have the same title and may even get the same window
+# id. The script names the session in session.txt before each call and
+# writes NAME.ended when the call has returned; every call runs in a plug-in
+# process of its own, whose id GTK puts on the dialog's window
+# (_NET_WM_PID). A dialog of a process whose dialog was already answered is
+# an old one that has not gone yet, and is never taken for the next.
+answered_pids=''
 
-# Ends the run when a dialog does not come or go: the script would wait.
+# The first visible dialog of a process whose dialog has not been answered
+# yet, as "WINDOW PID".
+fresh_dialog() {
+    for w in $(xdotool search --onlyvisible --name '^Ormolo 2\.0$' 2>/dev/null); do
+        owner=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
+        case " $answered_pids " in *" $owner "*) continue ;; esac
+        echo "$w $owner"
+        return
+    done
+}
+dialog_shown() { [ -n "$(fresh_dialog)" ]; }
+announced() { [ "$(cat "$dir/session.txt" 2>/dev/null)" = "$1" ]; }
+call_returned() { [ -e "$dir/$1.ended" ]; }
+
+# What the driver sees, for a failure message.
+seen() {
+    echo "  session.txt: '$(cat "$dir/session.txt" 2>/dev/null)'"
+    echo "  sessions whose call returned: $(cd "$dir" && ls -- *.ended 2>/dev/null | sed 's/\.ended$//' | tr '\n' ' ')"
+    echo "  processes whose dialog was answered: $answered_pids"
+    for w in $(xdotool search --onlyvisible --name '^Ormolo 2\.0$' 2>/dev/null); do
+        echo "  visible dialog: window $w of process $(xdotool getwindowpid "$w" 2>/dev/null || echo '?')"
+    done
+}
+
+# Ends the run when a dialog does not come or a call does not return: the
+# script would wait.
 abort() {
-    fail "$1; the end of $dir/gimp.log:"
-    grep -v -e "theme engine" -e "^$" "$dir/gimp.log" | tail -n 20
+    fail "$1; the driver saw:"
+    seen
+    echo "  the end of $dir/gimp.log:"
+    grep -v -e "theme engine" -e "^$" "$dir/gimp.log" | tail -n 20 | sed 's/^/    /'
     exit 1
 }
 
@@ -144,17 +174,22 @@ keys() {
 }
 
 # session NAME ANSWER KEY...: waits for the dialog of session NAME, sends it
-# the keys, then answers it with the chord ANSWER and waits until it is gone.
+# the keys, then answers it with the chord ANSWER and waits until the
+# script says that the call has returned.
 session() {
     name=$1 answer=$2
     shift 2
     wait_for "$name: no dialog opened" 90 dialog_shown || abort "$name: no dialog"
-    announced "$name" || abort "$name: the dialog of '$(cat "$dir/session.txt")' opened instead"
-    window=$(dialog_window)
+    announced "$name" || abort "$name: a dialog of session '$(cat "$dir/session.txt")' opened instead"
+    found=$(fresh_dialog)
+    [ -n "$found" ] || abort "$name: the dialog went away before it was answered"
+    window=${found% *} pid=${found#* }
     xdotool windowfocus --sync "$window"
     wait_for "$name: the preview did not settle" 20 preview_settled
     keys "$@" "$answer"
-    wait_for "$name: the dialog did not close" 60 dialog_gone || abort "$name: no answer"
+    answered_pids="$answered_pids $pid"
+    wait_for "$name: the call did not return after the answer" 60 call_returned "$name" ||
+        abort "$name: no return"
 }
 
 # The keys work as in any GTK 2 dialog: Alt+letter activates the control
