@@ -1,8 +1,31 @@
 # The GIMP 2.10 plug-in: the host side (entry, registration, run dispatcher)
 # and the frame over the renderer core, with its tests in the real GIMP.
+# ORMOLO_PLUGIN (see the top-level CMakeLists.txt) decides whether it is built.
 
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(GIMP REQUIRED IMPORTED_TARGET gimp-2.0 gimpui-2.0)
+string(TOUPPER "${ORMOLO_PLUGIN}" plugin_mode)
+if(NOT plugin_mode MATCHES "^(AUTO|ON|OFF)$")
+  message(FATAL_ERROR "ORMOLO_PLUGIN is '${ORMOLO_PLUGIN}'; use AUTO, ON or OFF")
+endif()
+if(plugin_mode STREQUAL "OFF")
+  message(STATUS "GIMP plug-in: off (ORMOLO_PLUGIN=OFF)")
+  return()
+endif()
+
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(GIMP QUIET IMPORTED_TARGET gimp-2.0 gimpui-2.0)
+endif()
+if(NOT GIMP_FOUND)
+  if(plugin_mode STREQUAL "ON")
+    message(FATAL_ERROR "ORMOLO_PLUGIN=ON, but pkg-config finds no gimp-2.0 and gimpui-2.0: "
+                        "install libgimp2.0-dev (and pkg-config), or configure with -DORMOLO_PLUGIN=OFF")
+  endif()
+  message(WARNING "libgimp 2.0 not found (pkg-config gimp-2.0 gimpui-2.0): building the renderer, "
+                  "the command-line tool, the benchmark and the unit tests without the GIMP plug-in "
+                  "and its tests. Install libgimp2.0-dev and pkg-config to build the plug-in.")
+  return()
+endif()
+message(STATUS "GIMP plug-in: on (libgimp ${GIMP_gimp-2.0_VERSION})")
 
 add_library(ormolo_host STATIC
   src/host/bvals.cpp
