@@ -18,15 +18,33 @@ namespace {
 
 constexpr SurfaceNormal untouched{123.0f, -456.0f};
 
-// The ways of computing a row: -1 is one pixel at a time, others a LaneSet.
-std::vector<int> pathsToTest()
+// The ways of computing a row: one pixel at a time (-1), or a LaneSet.
+constexpr int onePixelAtATime = -1;
+
+const char* pathName(int path)
 {
-    std::vector<int> paths{-1};
-    for (LaneSet set : {LaneSet::Portable, LaneSet::Avx2, LaneSet::Avx512})
-        if (laneSetRuns(set))
-            paths.push_back(static_cast<int>(set));
-    return paths;
+    switch (path) {
+    case static_cast<int>(LaneSet::Portable):
+        return "Portable";
+    case static_cast<int>(LaneSet::Avx2):
+        return "Avx2";
+    case static_cast<int>(LaneSet::Avx512):
+        return "Avx512";
+    default:
+        return "OnePixelAtATime";
+    }
 }
+
+// Each test runs once per path; a path this processor cannot run is
+// reported as skipped, so the log tells which paths were checked.
+class NormalRows : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() != onePixelAtATime && !laneSetRuns(static_cast<LaneSet>(GetParam())))
+            GTEST_SKIP() << "this processor cannot run the " << pathName(GetParam()) << " lanes";
+    }
+};
 
 std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field, int width, int height,
                                       int y, int xBegin, int xEnd, const OrmoloVals& vals)
@@ -60,7 +78,7 @@ std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field,
 // Every path gives, bit for bit, the literal transcription's normal for the
 // inside pixels of columns xBegin..xEnd-1 of the rows, and leaves the other
 // entries alone.
-void expectRowsMatchReference(const std::vector<float>& field, int width, int height,
+void expectRowsMatchReference(int path, const std::vector<float>& field, int width, int height,
                               const OrmoloVals& vals, const std::vector<int>& rows, int xBegin, int xEnd)
 {
     for (int y : rows) {
@@ -74,15 +92,13 @@ void expectRowsMatchReference(const std::vector<float>& field, int width, int he
             else
                 referenceFlatRoundNormal(field, width, height, x, y, vals, n.nx, n.ny);
         }
-        for (int path : pathsToTest()) {
-            const auto normals = rowNormals(path, field, width, height, y, xBegin, xEnd, vals);
-            for (int x = xBegin; x < xEnd; ++x) {
-                const SurfaceNormal& got = normals[x - xBegin];
-                const SurfaceNormal& want = expected[x - xBegin];
-                ASSERT_TRUE(std::memcmp(&got, &want, sizeof got) == 0)
-                    << "path " << path << " at " << x << "," << y << ": " << got.nx << " " << got.ny
-                    << " want " << want.nx << " " << want.ny;
-            }
+        const auto normals = rowNormals(path, field, width, height, y, xBegin, xEnd, vals);
+        for (int x = xBegin; x < xEnd; ++x) {
+            const SurfaceNormal& got = normals[x - xBegin];
+            const SurfaceNormal& want = expected[x - xBegin];
+            ASSERT_TRUE(std::memcmp(&got, &want, sizeof got) == 0)
+                << pathName(path) << " at " << x << "," << y << ": " << got.nx << " " << got.ny
+                << " want " << want.nx << " " << want.ny;
         }
     }
 }
@@ -95,7 +111,7 @@ std::vector<int> allVisitedRows(int height)
     return rows;
 }
 
-TEST(NormalRows, MatchReferenceOnRandomFieldsAndSettings)
+TEST_P(NormalRows, MatchReferenceOnRandomFieldsAndSettings)
 {
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -110,13 +126,13 @@ TEST(NormalRows, MatchReferenceOnRandomFieldsAndSettings)
         const int32_t maxRadius = static_cast<int32_t>(unit(rng) * 9) - 1;
         const OrmoloVals vals = normalSettings(slopeType, maxRadius, 8.0f + unit(rng) * 2.5f, unit(rng) * 25.0f);
         // The output pass's columns, and a stretch of them.
-        expectRowsMatchReference(field, width, height, vals, allVisitedRows(height), 1, width - 1);
+        expectRowsMatchReference(GetParam(), field, width, height, vals, allVisitedRows(height), 1, width - 1);
         const int xBegin = static_cast<int>(unit(rng) * width), xEnd = xBegin + static_cast<int>(unit(rng) * (width - xBegin));
-        expectRowsMatchReference(field, width, height, vals, {height / 2}, xBegin, xEnd);
+        expectRowsMatchReference(GetParam(), field, width, height, vals, {height / 2}, xBegin, xEnd);
     }
 }
 
-TEST(NormalRows, NeighbouringLanesWithVeryDifferentRadii)
+TEST_P(NormalRows, NeighbouringLanesWithVeryDifferentRadii)
 {
     // Columns alternate between low and high pixels, and runs of outside
     // pixels break the row into groups that start anywhere.
@@ -128,12 +144,12 @@ TEST(NormalRows, NeighbouringLanesWithVeryDifferentRadii)
     });
     for (int32_t slope : {SLOPE_FLAT, SLOPE_ROUND, SLOPE_ROUND2}) {
         SCOPED_TRACE(slope);
-        expectRowsMatchReference(field, width, height, normalSettings(slope, 6, 10.5f, 20.0f),
+        expectRowsMatchReference(GetParam(), field, width, height, normalSettings(slope, 6, 10.5f, 20.0f),
                                  allVisitedRows(height), 1, width - 1);
     }
 }
 
-TEST(NormalRows, BigRadiiOnADiscAndNearTheBorders)
+TEST_P(NormalRows, BigRadiiOnADiscAndNearTheBorders)
 {
     // Heights up to about 60: the discs reach past every border of the
     // region, while pixels near the middle column see whole discs in x.
@@ -143,12 +159,12 @@ TEST(NormalRows, BigRadiiOnADiscAndNearTheBorders)
         return d > 0.0f ? d : 0.0f;
     });
     const std::vector<int> rows{1, 19, height - 2};
-    expectRowsMatchReference(distance, width, height, normalSettings(SLOPE_ROUND2, 3, 10.0f, 20.0f), rows, 1, width - 1);
-    expectRowsMatchReference(distance, width, height, normalSettings(SLOPE_ROUND, 3, 10.0f, 20.0f), rows, 1, width - 1);
-    expectRowsMatchReference(distance, width, height, normalSettings(SLOPE_FLAT, 32, 9.5f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(GetParam(), distance, width, height, normalSettings(SLOPE_ROUND2, 3, 10.0f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(GetParam(), distance, width, height, normalSettings(SLOPE_ROUND, 3, 10.0f, 20.0f), rows, 1, width - 1);
+    expectRowsMatchReference(GetParam(), distance, width, height, normalSettings(SLOPE_FLAT, 32, 9.5f, 20.0f), rows, 1, width - 1);
 }
 
-TEST(NormalRows, WholeDiscsShareTheirWeightSums)
+TEST_P(NormalRows, WholeDiscsShareTheirWeightSums)
 {
     // A field big enough for whole discs of several radii, where the shared
     // weight sums stand in for the counted ones.
@@ -157,8 +173,13 @@ TEST(NormalRows, WholeDiscsShareTheirWeightSums)
         return 1.0f + static_cast<float>((x * 7 + y * 3) % 11) + 0.25f * static_cast<float>(y % 3);
     });
     for (int32_t slope : {int32_t{SLOPE_FLAT}, int32_t{SLOPE_ROUND}, 0})
-        expectRowsMatchReference(field, width, height, normalSettings(slope, 12, 10.0f, 20.0f),
+        expectRowsMatchReference(GetParam(), field, width, height, normalSettings(slope, 12, 10.0f, 20.0f),
                                  allVisitedRows(height), 1, width - 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, NormalRows,
+                         ::testing::Values(onePixelAtATime, static_cast<int>(LaneSet::Portable),
+                                           static_cast<int>(LaneSet::Avx2), static_cast<int>(LaneSet::Avx512)),
+                         [](const ::testing::TestParamInfo<int>& info) { return pathName(info.param); });
 
 } // namespace
