@@ -48,7 +48,7 @@ own_display() {
 # bound every process that this test starts, should the test itself be killed.
 for n in 90 91 92 93 94 95 96 97 98 99; do
     [ -e "/tmp/.X$n-lock" ] && continue
-    timeout 400 Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    timeout 800 Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -68,7 +68,7 @@ if [ -z "$xvfb_pid" ]; then
     exit 1
 fi
 
-GIMP2_DIRECTORY=$dir/profile timeout 300 gimp-2.10 -n -d -f -s --no-splash \
+GIMP2_DIRECTORY=$dir/profile timeout 700 gimp-2.10 -n -d -f -s --no-splash \
     -b "(begin (define test-dir \"$dir\") (load \"$scripts/../gimp/helpers.scm\")
                (load \"$scripts/dialog.scm\") (finish-tests))" \
     -b '(gimp-quit 1)' >"$dir/gimp.log" 2>&1 &
@@ -166,7 +166,7 @@ keys() {
         case $chord in
         type:*) xdotool type --delay 60 "${chord#type:}" ;;
         check-preview)
-            wait_for "$name: the preview did not follow the controls" 20 preview_changed ;;
+            wait_for "$name: the preview did not follow the controls" 60 preview_changed ;;
         *) xdotool key "$chord" ;;
         esac
         sleep 0.3
@@ -179,16 +179,20 @@ keys() {
 session() {
     name=$1 answer=$2
     shift 2
-    wait_for "$name: no dialog opened" 90 dialog_shown || abort "$name: no dialog"
+    # The first session waits for GIMP to start, the others for the checks
+    # of the session before.
+    wait_for "$name: the script did not come to this session" 240 announced "$name" ||
+        abort "$name: not announced"
+    wait_for "$name: no dialog opened" 120 dialog_shown || abort "$name: no dialog"
     announced "$name" || abort "$name: a dialog of session '$(cat "$dir/session.txt")' opened instead"
     found=$(fresh_dialog)
     [ -n "$found" ] || abort "$name: the dialog went away before it was answered"
     window=${found% *} pid=${found#* }
     xdotool windowfocus --sync "$window"
-    wait_for "$name: the preview did not settle" 20 preview_settled
+    wait_for "$name: the preview did not settle" 60 preview_settled
     keys "$@" "$answer"
     answered_pids="$answered_pids $pid"
-    wait_for "$name: the call did not return after the answer" 60 call_returned "$name" ||
+    wait_for "$name: the call did not return after the answer" 120 call_returned "$name" ||
         abort "$name: no return"
 }
 
@@ -224,14 +228,14 @@ image_title() {
 }
 # Clean again after the undo (or already closed by the script).
 image_clean() { ! image_title | grep -q '^\*'; }
-if wait_for "undo: the render was not confirmed" 30 announced undo-ctrl-z; then
+if wait_for "undo: the render was not confirmed" 120 announced undo-ctrl-z; then
     xdotool windowfocus --sync "$(xdotool search --onlyvisible --name 'ormolo-undo' | head -n 1)"
     xdotool key ctrl+z
-    wait_for "undo: Ctrl+Z left the image dirty" 30 image_clean
+    wait_for "undo: Ctrl+Z left the image dirty" 60 image_clean
 fi
 
 gimp_exited() { ! kill -0 "$gimp_pid" 2>/dev/null; }
-wait_for "GIMP did not quit" 60 gimp_exited && gimp_pid=''
+wait_for "GIMP did not quit" 120 gimp_exited && gimp_pid=''
 
 if [ ! -f "$dir/results.txt" ] || [ "$(tail -n 1 "$dir/results.txt")" != "done" ]; then
     fail "the script did not run to its end; see $dir/gimp.log"
