@@ -1,11 +1,13 @@
 #include "render/render.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 
 #include "render/distance_transform.h"
 #include "render/height_field.h"
+#include "render/level_region.h"
 #include "render/normals_flat_round.h"
 #include "render/normals_round2.h"
 #include "render/output_pass.h"
@@ -55,7 +57,15 @@ void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, 
         std::memcpy(output, input, static_cast<size_t>(width) * height * channels);
     const float* field = heights.get();
     const OutputRule rule{probe, vals.specularity};
-    if (vals.slopeType == SLOPE_ROUND2) {
+    float level = 0.0f;
+    if (isLevelRegion(field, width, height, level)) {
+        const SurfaceNormal normal = levelNormal(level, vals);
+        writeOutputPass(field, output, width, height, channels, rule,
+                        [normal](int, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            std::fill(normals, normals + std::max(xEnd - xBegin, 0), normal);
+                        },
+                        threads, progress);
+    } else if (vals.slopeType == SLOPE_ROUND2) {
         const Round2Kernel kernel = makeRound2Kernel(field, width, height, vals);
         writeOutputPass(field, output, width, height, channels, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
