@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -13,6 +16,10 @@
 #include "render/random_stream.h"
 
 namespace {
+
+// A row of a thick shape can take seconds: rows are written this many
+// columns at a time, and the calling thread can report between the steps.
+constexpr int columnsPerStep = 256;
 
 struct PassContext {
     const float* heights;
@@ -51,23 +58,26 @@ std::vector<uint64_t> reserveRowDraws(const float* heights, int width, int heigh
     return rowFirstDraw;
 }
 
-void writeRow(const PassContext& pass, int y, std::vector<SurfaceNormal>& normals)
+// Columns xBegin..xEnd-1 of row y; `draw` is the stream position of the
+// first blurred pixel among them and moves past their draws.
+void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, SurfaceNormal* normals,
+                  uint64_t& draw)
 {
-    pass.normalsOfRow(y, 1, pass.width - 1, normals.data());
+    pass.normalsOfRow(y, xBegin, xEnd, normals);
     uint8_t* row = pass.output + static_cast<size_t>(y) * pass.width * pass.channels;
     const float* heightRow = pass.heights + static_cast<size_t>(y) * pass.width;
     const ProbeImage* probe = pass.rule.probe;
-    uint64_t draw = pass.rowFirstDraw.empty() ? 0 : pass.rowFirstDraw[y];
-    for (int x = 1; x <= pass.width - 2; ++x) {
+    for (int x = xBegin; x < xEnd; ++x) {
         uint8_t* pixel = row + static_cast<size_t>(x) * pass.channels;
+        const SurfaceNormal normal = normals[x - xBegin];
         const bool inside = isInside(heightRow[x]);
         if (!probe) {
             if (inside)
-                encodeNormal(normals[x - 1], pixel, pass.channels);
+                encodeNormal(normal, pixel, pass.channels);
             else
                 encodeOutside(pixel, pass.channels);
         } else if (inside) {
-            reflectInside(*probe, normals[x - 1], pass.rule.specularity, draw, pixel, pass.channels);
+            reflectInside(*probe, normal, pass.rule.specularity, draw, pixel, pass.channels);
             draw += drawsPerBlurredPixel;
         } else {
             reflectOutside(*probe, pixel, pass.channels);
@@ -75,48 +85,121 @@ void writeRow(const PassContext& pass, int y, std::vector<SurfaceNormal>& normal
     }
 }
 
-void writeRowsInline(const PassContext& pass, const ProgressFn& progress)
-{
-    std::vector<SurfaceNormal> normals(static_cast<size_t>(pass.width));
-    for (int y = 1; y <= pass.height - 2; ++y) {
-        writeRow(pass, y, normals);
-        reportRow(progress, 0.59, 0.4, y, pass.height);
+// What the workers share: the next row to take, which rows are written, and
+// how far each row has got.
+struct RowBoard {
+    explicit RowBoard(int height)
+        : done(static_cast<size_t>(height), 0), columnsDone(new std::atomic<int>[height]())
+    {
     }
-}
-
-// Workers take rows one at a time; the calling thread waits and reports the
-// progress of each tenth row once every row up to it is written.
-void writeRowsInParallel(const PassContext& pass, int workers, const ProgressFn& progress)
-{
     std::atomic<int> nextRow{1};
     std::mutex mutex;
     std::condition_variable rowDone;
-    std::vector<char> done(static_cast<size_t>(pass.height), 0);
+    std::vector<char> done;  // guarded by mutex
+    std::unique_ptr<std::atomic<int>[]> columnsDone;
+};
 
-    auto work = [&] {
-        std::vector<SurfaceNormal> normals(static_cast<size_t>(pass.width));
-        for (int y = nextRow++; y <= pass.height - 2; y = nextRow++) {
-            writeRow(pass, y, normals);
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                done[y] = 1;
-            }
-            rowDone.notify_one();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 0; i < workers; ++i)
-        threads.emplace_back(work);
-    for (int y = 1; y <= pass.height - 2; ++y) {
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            rowDone.wait(lock, [&] { return done[y] != 0; });
-        }
-        reportRow(progress, 0.59, 0.4, y, pass.height);
+// The progress of the pass as the calling thread reports it. Each tenth row
+// reports its row fraction once every row up to it is written, in row
+// order. Between those, when `heartbeat` has passed without any report, the
+// share of the pass written in row order so far is reported, counting the
+// columns of the next row: a thick shape's rows can take seconds each, and
+// the display must not stand still meanwhile. Renders whose tenth rows come
+// quicker than that report exactly the row fractions.
+class PassProgress {
+public:
+    PassProgress(const ProgressFn& progress, int height, int columns,
+                 std::chrono::milliseconds heartbeat)
+        : progress_(progress), height_(height), columns_(columns), heartbeat_(heartbeat),
+          lastReport_(Clock::now())
+    {
     }
-    for (std::thread& thread : threads)
-        thread.join();
+
+    // Reports what is new on the board; true once every row is written.
+    bool update(RowBoard& board)
+    {
+        {
+            std::lock_guard<std::mutex> lock(board.mutex);
+            while (rowsWritten_ < height_ - 2 && board.done[rowsWritten_ + 1]) {
+                ++rowsWritten_;
+                if (rowsWritten_ % 10 == 0)
+                    report(rowFraction(0.59, 0.4, rowsWritten_, height_));
+            }
+        }
+        if (rowsWritten_ < height_ - 2 && Clock::now() - lastReport_ >= heartbeat_) {
+            const int next = rowsWritten_ + 1;
+            const double columns = board.columnsDone[next].load(std::memory_order_relaxed);
+            const double rows = rowsWritten_ + (columns_ > 0 ? columns / columns_ : 0.0);
+            report(0.59 + 0.4 * (rows / static_cast<double>(height_ - 1)));
+        }
+        return rowsWritten_ == height_ - 2;
+    }
+
+    // The first row not yet reported as written.
+    int awaitedRow() const { return rowsWritten_ + 1; }
+
+    std::chrono::milliseconds untilHeartbeat() const
+    {
+        const auto left = heartbeat_ - (Clock::now() - lastReport_);
+        return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(left),
+                        std::chrono::milliseconds(1));
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void report(double fraction)
+    {
+        lastReport_ = Clock::now();
+        if (fraction <= lastFraction_)
+            return;
+        lastFraction_ = fraction;
+        if (progress_)
+            progress_(nullptr, fraction);
+    }
+
+    const ProgressFn& progress_;
+    int height_;
+    int columns_;
+    std::chrono::milliseconds heartbeat_;
+    Clock::time_point lastReport_;
+    int rowsWritten_ = 0;
+    double lastFraction_ = 0.0;
+};
+
+// Takes rows until none is left. `afterStep` runs after each step of
+// columns, on the thread that wrote them.
+template <typename AfterStep>
+void takeRows(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
+              const AfterStep& afterStep)
+{
+    const int columns = pass.width - 2;
+    for (int y = board.nextRow++; y <= pass.height - 2; y = board.nextRow++) {
+        uint64_t draw = pass.rowFirstDraw.empty() ? 0 : pass.rowFirstDraw[y];
+        for (int x = 1; x <= columns; x += columnsPerStep) {
+            const int xEnd = std::min(x + columnsPerStep, columns + 1);
+            writeColumns(pass, y, x, xEnd, normals, draw);
+            board.columnsDone[y].store(xEnd - 1, std::memory_order_relaxed);
+            afterStep();
+        }
+        {
+            std::lock_guard<std::mutex> lock(board.mutex);
+            board.done[y] = 1;
+        }
+        board.rowDone.notify_one();
+        afterStep();
+    }
 }
+
+// Joins the helper threads however the calling thread leaves.
+struct Joiner {
+    std::vector<std::thread>& threads;
+    ~Joiner()
+    {
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+};
 
 // The number of workers a request for `threads` gets: 0 means one per core.
 int workerCount(int threads)
@@ -130,14 +213,38 @@ int workerCount(int threads)
 
 void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
                      const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,
-                     const ProgressFn& progress)
+                     const ProgressFn& progress, std::chrono::milliseconds heartbeat)
 {
+    if (height <= 2)
+        return;
     PassContext pass{heights, output, width, height, channels, rule, normalsOfRow, {}};
     if (rule.probe && probeIsBlurred(rule.specularity))
         pass.rowFirstDraw = reserveRowDraws(heights, width, height);
-    const int workers = std::min(workerCount(threads), std::max(height - 2, 1));
-    if (workers <= 1)
-        writeRowsInline(pass, progress);
-    else
-        writeRowsInParallel(pass, workers, progress);
+    const int workers = std::min(workerCount(threads), height - 2);
+
+    // Every buffer is made here, so that the helpers allocate nothing.
+    RowBoard board(height);
+    std::vector<std::vector<SurfaceNormal>> normals(
+        static_cast<size_t>(workers), std::vector<SurfaceNormal>(static_cast<size_t>(columnsPerStep)));
+    PassProgress passProgress(progress, height, width - 2, heartbeat);
+
+    // The calling thread is the first worker. Helpers that the system cannot
+    // start are simply not there: the bytes never depend on how many run.
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<size_t>(workers - 1));
+    Joiner joiner{helpers};
+    try {
+        for (int i = 1; i < workers; ++i)
+            helpers.emplace_back([&pass, &board, buffer = normals[i].data()] {
+                takeRows(pass, board, buffer, [] {});
+            });
+    } catch (const std::system_error&) {
+    }
+    takeRows(pass, board, normals[0].data(), [&] { passProgress.update(board); });
+    while (!passProgress.update(board)) {
+        const int awaited = passProgress.awaitedRow();
+        std::unique_lock<std::mutex> lock(board.mutex);
+        board.rowDone.wait_for(lock, passProgress.untilHeartbeat(),
+                               [&] { return board.done[awaited] != 0; });
+    }
 }

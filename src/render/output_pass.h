@@ -1,9 +1,11 @@
 // The output pass: every inner pixel of the region (rows 1..height-2,
 // columns 1..width-2) gets its colour from the normal-map rule, or from the
 // probe rule when a probe is given. Rows are shared out among worker
-// threads; progress is reported from the calling thread only, in row order.
+// threads, the calling thread among them; progress is reported from the
+// calling thread only, in row order.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -20,7 +22,10 @@ struct OutputRule {
     double specularity;
 };
 
-// `threads` 0 means one per core.
+// `threads` 0 means one per core; where the system cannot start them all,
+// the pass goes on with those it has. Besides each tenth row's report,
+// progress is reported whenever `heartbeat` passes without a report.
 void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
                      const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,
-                     const ProgressFn& progress);
+                     const ProgressFn& progress,
+                     std::chrono::milliseconds heartbeat = std::chrono::seconds(1));

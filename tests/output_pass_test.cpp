@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "reference_renderer.h"
+#include "render/output_pass.h"
+#include "render/random_stream.h"
+#include "render/render.h"
+#include "test_images.h"
+
+namespace {
+
+// How many more threads the process may start; negative for no limit.
+std::atomic<int> threadStartsLeft{-1};
+std::atomic<int> threadStartsRefused{0};
+
+// Limits thread starts for the rest of the scope, as a process limit or an
+// exhausted address space would.
+struct ThreadStartLimit {
+    explicit ThreadStartLimit(int starts)
+    {
+        threadStartsRefused = 0;
+        threadStartsLeft = starts;
+    }
+    ~ThreadStartLimit() { threadStartsLeft = -1; }
+};
+
+} // namespace
+
+// Every thread of this test program starts here, std::thread's included, so
+// the tests can make the system refuse a thread.
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
+                              void* (*start)(void*), void* argument) noexcept
+{
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const Create systemCreate = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    int left = threadStartsLeft.load();
+    while (left >= 0) {
+        if (left == 0) {
+            ++threadStartsRefused;
+            return EAGAIN;
+        }
+        if (threadStartsLeft.compare_exchange_weak(left, left - 1))
+            break;
+    }
+    return systemCreate(thread, attributes, start, argument);
+}
+
+namespace {
+
+std::vector<uint8_t> renderWith(const std::vector<uint8_t>& input, int width, int height,
+                                const OrmoloVals& vals, const ProbeImage* probe, int threads,
+                                std::vector<double>* fractions = nullptr)
+{
+    std::vector<uint8_t> output(input.size());
+    setRandomStreamPosition(4242);
+    ProgressFn progress;
+    if (fractions)
+        progress = [fractions](const char*, double fraction) { fractions->push_back(fraction); };
+    renderRegion(input.data(), output.data(), width, height, 3, vals, probe, progress, threads);
+    return output;
+}
+
+TEST(OutputPass, GoesOnWithTheThreadsThatStart)
+{
+    std::mt19937 rng(31);
+    const int width = 300, height = 64;  // more than one step of columns per row
+    const auto input = maskImage(randomMask(rng, width, height), 3);
+    const ProbeImage probe{2, 2, false, std::vector<uint8_t>(16, 90)};
+    OrmoloVals blurred = ormoloDefaults;
+    blurred.specularity = 0.4;
+    const struct { const char* name; const ProbeImage* probe; OrmoloVals vals; } outputs[] = {
+        {"normal map", nullptr, ormoloDefaults}, {"blurred probe", &probe, blurred}};
+    for (const auto& output : outputs) {
+        std::vector<double> expectedFractions;
+        const auto expected = renderWith(input, width, height, output.vals, output.probe, 1, &expectedFractions);
+        ASSERT_EQ(expected, referenceRender(input, width, height, 3, output.vals, output.probe, 4242));
+        const struct { int threads, starts; } limits[] = {{2, 0}, {4, 0}, {4, 1}, {8, 2}};
+        for (const auto& limit : limits) {
+            SCOPED_TRACE(std::string(output.name) + ", " + std::to_string(limit.threads) + " threads, " +
+                         std::to_string(limit.starts) + " may start");
+            std::vector<double> fractions;
+            std::vector<uint8_t> rendered;
+            {
+                ThreadStartLimit threadLimit(limit.starts);
+                rendered = renderWith(input, width, height, output.vals, output.probe, limit.threads,
+                                      &fractions);
+            }
+            EXPECT_GT(threadStartsRefused.load(), 0) << "the limit never bit";
+            EXPECT_EQ(rendered, expected);
+            EXPECT_EQ(fractions, expectedFractions);
+        }
+    }
+}
+
+// With a heartbeat of 0 the pass reports after every step of columns: a
+// render whose rows each take seconds keeps its progress moving.
+TEST(OutputPass, ReportsWithinRowsWhenTheyAreSlow)
+{
+    const int width = 1000, height = 23;
+    const std::vector<float> heights(static_cast<size_t>(width) * height, 1.0f);
+    std::vector<uint8_t> output(heights.size() * 3);
+    const auto level = [](int, int xBegin, int xEnd, SurfaceNormal* normals) {
+        for (int x = xBegin; x < xEnd; ++x)
+            normals[x - xBegin] = {0.0f, 0.0f};
+    };
+    const double rowSpan = 0.4 / (height - 1);
+    for (int threads : {1, 2, 3}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        std::vector<double> fractions;
+        writeOutputPass(heights.data(), output.data(), width, height, 3, {nullptr, 1.0}, level, threads,
+                        [&](const char*, double fraction) { fractions.push_back(fraction); },
+                        std::chrono::milliseconds(0));
+        EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+        EXPECT_EQ(std::adjacent_find(fractions.begin(), fractions.end()), fractions.end()) << "repeats";
+        for (int row : {10, 20})
+            EXPECT_NE(std::find(fractions.begin(), fractions.end(), 0.59 + 0.4 * (row / 22.0)), fractions.end())
+                << "row " << row;
+        // Some report falls inside a row, between two row fractions.
+        const bool withinRow = std::any_of(fractions.begin(), fractions.end(), [&](double f) {
+            const double rows = (f - 0.59) / rowSpan;
+            return rows - std::floor(rows) > 1e-6 && std::ceil(rows) - rows > 1e-6;
+        });
+        EXPECT_TRUE(withinRow);
+        ASSERT_FALSE(fractions.empty());
+        EXPECT_LT(fractions.back(), 0.59 + 0.4 * (21.0 / 22.0) + 1e-12);
+    }
+}
+
+} // namespace
