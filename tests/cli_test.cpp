@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +8,8 @@
 #include <string>
 
 #include "cli/png_io.h"
+#include "cli_fixture.h"
+#include "png_chunks.h"
 #include "render/random_stream.h"
 #include "render/render.h"
 #include "test_images.h"
@@ -16,46 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class Cli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("ormolo2-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    // Runs the tool; returns its exit status and keeps stderr in `errors`.
-    int run(const std::string& arguments)
-    {
-        const std::string errorFile = path("stderr.txt");
-        const int status = std::system((std::string(ORMOLO_CLI) + " " + arguments + " 2> " + errorFile +
-                                        " > " + path("stdout.txt")).c_str());
-        std::ifstream in(errorFile);
-        errors.assign(std::istreambuf_iterator<char>(in), {});
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    // Writes a PNG through libpng's simplified API in any of its formats.
-    void writeRaw(const std::string& name, int width, int height, png_uint_32 format, const void* data)
-    {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        image.width = width;
-        image.height = height;
-        image.format = format;
-        ASSERT_TRUE(png_image_write_to_file(&image, path(name).c_str(), 0, data, 0, nullptr));
-    }
-
-    std::string errors;
-    fs::path dir_;
-};
 
 TEST_F(Cli, RendersWhatTheCoreRendersWithTheGivenSettings)
 {
@@ -111,27 +72,7 @@ TEST_F(Cli, GreyMasksExpandToRgbAndGreyAlphaToRgba)
 // A PNG whose header claims a huge RGB image but which holds no pixel data.
 void writeForgedHeader(const std::string& file, uint32_t width, uint32_t height)
 {
-    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    auto put32 = [&](uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            bytes.push_back(static_cast<uint8_t>(value >> shift));
-    };
-    auto chunk = [&](const char* type, std::vector<uint8_t> data) {
-        put32(static_cast<uint32_t>(data.size()));
-        const size_t start = bytes.size();
-        bytes.insert(bytes.end(), type, type + 4);
-        bytes.insert(bytes.end(), data.begin(), data.end());
-        put32(static_cast<uint32_t>(crc32(0, &bytes[start], static_cast<uInt>(bytes.size() - start))));
-    };
-    std::vector<uint8_t> header;
-    for (uint32_t value : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            header.push_back(static_cast<uint8_t>(value >> shift));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-    chunk("IHDR", header);
-    chunk("IEND", {});
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    saveBytes(file, rgbPngFile(width, height, false, {}));
 }
 
 TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/quoted_name.h"
+
 const char* const cliUsage =
     "Usage: ormolo2 [options] INPUT.png OUTPUT.png\n"
     "Bevels the white shape of INPUT.png and writes its normal map, or the\n"
@@ -125,7 +127,7 @@ bool applyValue(const std::string& name, const std::string& value, CliOptions& o
     else if (name == "--depth-round2")
         ok = parseFloat(value, vals.slopeDepthRound2);
     if (!ok)
-        error = "invalid value '" + value + "' for " + name;
+        error = "invalid value " + quotedName(value) + " for " + name;
     return ok;
 }
 
@@ -164,7 +166,7 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         if (!takesValue(name)) {
-            error = "unknown option '" + arg + "'";
+            error = "unknown option " + quotedName(arg);
             return false;
         }
         std::string value;

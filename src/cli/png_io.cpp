@@ -10,6 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/quoted_name.h"
+#include "cli/temporary_file.h"
+
 // libpng reports errors by longjmp. The functions that call setjmp hold no
 // object with a destructor: buffers belong to their callers.
 
@@ -20,8 +23,11 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
+// What the libpng callbacks leave for the caller: the error message and how
+// many rows were decoded.
 struct PngMessage {
     char text[200] = "";
+    png_uint_32 rowsRead = 0;
 };
 
 void onPngError(png_structp png, png_const_charp message)
@@ -33,11 +39,30 @@ void onPngError(png_structp png, png_const_charp message)
 
 void onPngWarning(png_structp, png_const_charp) {}
 
+void onRowRead(png_structp png, png_uint_32, int)
+{
+    ++static_cast<PngMessage*>(png_get_error_ptr(png))->rowsRead;
+}
+
+// The rows libpng decodes for a whole image: `height`, or for an interlaced
+// one the rows of the seven passes that hold any pixel.
+png_uint_32 rowsToRead(png_uint_32 width, png_uint_32 height, bool interlaced)
+{
+    if (!interlaced)
+        return height;
+    png_uint_32 rows = 0;
+    for (int pass = 0; pass < 7; ++pass)
+        if (PNG_PASS_COLS(width, pass) > 0)
+            rows += PNG_PASS_ROWS(height, pass);
+    return rows;
+}
+
 struct ReadHeader {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     int bitDepth = 0;
     int channels = 0;
+    bool interlaced = false;
     uint64_t storedBytes = 0;  // the filtered image data the file must decompress to
 };
 
@@ -47,9 +72,10 @@ bool readHeader(png_structp png, png_infop info, ReadHeader& header)
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_read_info(png, info);
-    int colorType = 0;
-    png_get_IHDR(png, info, &header.width, &header.height, &header.bitDepth, &colorType, nullptr,
+    int colorType = 0, interlace = 0;
+    png_get_IHDR(png, info, &header.width, &header.height, &header.bitDepth, &colorType, &interlace,
                  nullptr, nullptr);
+    header.interlaced = interlace != PNG_INTERLACE_NONE;
     header.storedBytes = uint64_t{header.height} * (png_get_rowbytes(png, info) + 1);
     if (header.bitDepth > 8)
         return true;
@@ -116,13 +142,13 @@ bool readPng(const std::string& path, Image& image, std::string& error)
 {
     File file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
+        error = "cannot open " + quotedName(path) + ": " + std::strerror(errno);
         return false;
     }
     png_byte signature[8];
     if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0) {
-        error = "'" + path + "' is not a PNG file";
+        error = quotedName(path) + " is not a PNG file";
         return false;
     }
     PngMessage message;
@@ -130,25 +156,27 @@ bool readPng(const std::string& path, Image& image, std::string& error)
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        error = "out of memory reading '" + path + "'";
+        error = "out of memory reading " + quotedName(path);
         return false;
     }
     png_init_io(png, file.get());
     png_set_sig_bytes(png, sizeof signature);
+    png_set_read_status_fn(png, onRowRead);
 
     ReadHeader header;
     bool ok = readHeader(png, info, header);
     if (ok && header.bitDepth > 8) {
         png_destroy_read_struct(&png, &info, nullptr);
-        error = "'" + path + "' has 16 bits per channel; only 8-bit PNG is supported";
+        error = quotedName(path) + " has 16 bits per channel; only 8-bit PNG is supported";
         return false;
     }
     if (ok && !fileCanHold(file.get(), header.storedBytes)) {
         png_destroy_read_struct(&png, &info, nullptr);
-        error = "'" + path + "' is truncated or corrupt: its header claims " +
+        error = quotedName(path) + " is truncated or corrupt: its header claims " +
                 std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
         return false;
     }
+    const bool headerRead = ok;
     if (ok) {
         image.width = static_cast<int>(header.width);
         image.height = static_cast<int>(header.height);
@@ -158,8 +186,20 @@ bool readPng(const std::string& path, Image& image, std::string& error)
         ok = readRows(png, info, rows.data());
     }
     png_destroy_read_struct(&png, &info, nullptr);
+    // libpng may end the image data early without a word; the rows it
+    // decoded tell.
+    const png_uint_32 expectedRows = rowsToRead(header.width, header.height, header.interlaced);
+    const std::string rowsRead = std::to_string(message.rowsRead) + " of " +
+                                 std::to_string(expectedRows) + (header.interlaced ? " interlaced" : "") +
+                                 " rows";
     if (!ok) {
-        error = "cannot read '" + path + "': " + message.text;
+        error = "cannot read " + quotedName(path) + ": " + message.text;
+        if (headerRead && message.rowsRead < expectedRows)
+            error += " after " + rowsRead;
+        return false;
+    }
+    if (message.rowsRead < expectedRows) {
+        error = "cannot read " + quotedName(path) + ": its image data ends after " + rowsRead;
         return false;
     }
     return true;
@@ -167,10 +207,10 @@ bool readPng(const std::string& path, Image& image, std::string& error)
 
 bool writePng(const std::string& path, const Image& image, std::string& error)
 {
-    const std::string temporary = path + ".ormolo2-partial";
-    File file(std::fopen(temporary.c_str(), "wb"));
+    std::string temporary;
+    File file(createTemporaryBeside(path, temporary));
     if (!file) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
+        error = "cannot write " + quotedName(path) + ": " + std::strerror(errno);
         return false;
     }
     PngMessage message;
@@ -185,7 +225,7 @@ bool writePng(const std::string& path, const Image& image, std::string& error)
     ok = std::fclose(file.release()) == 0 && ok;
     if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
         return true;
-    error = "cannot write '" + path + "'" + (message.text[0] ? std::string(": ") + message.text : "");
+    error = "cannot write " + quotedName(path) + (message.text[0] ? std::string(": ") + message.text : "");
     unlink(temporary.c_str());
     return false;
 }

@@ -9,6 +9,8 @@
 // On failure both return false and set `error` to a one-line message.
 bool readPng(const std::string& path, Image& image, std::string& error);
 
-// Writes through a temporary file beside `path` and renames it into place,
-// so a failed write leaves no partial output behind.
+// Writes a new file of its own beside `path` and renames it into place only
+// when it is complete: a failed write leaves no partial output behind, and
+// runs writing the same output at once each leave a whole file (the last
+// rename wins).
 bool writePng(const std::string& path, const Image& image, std::string& error);
