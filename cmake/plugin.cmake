@@ -27,16 +27,22 @@ if(NOT GIMP_FOUND)
 endif()
 message(STATUS "GIMP plug-in: on (libgimp ${GIMP_gimp-2.0_VERSION})")
 
+# The dialog asks the X display whether it opens before GTK would end the
+# process over it; libX11 comes with GTK 2 and its development files.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+
 add_library(ormolo_host STATIC
   src/host/bvals.cpp
+  src/host/drawable_checks.cpp
   src/host/registration.cpp
   src/host/run.cpp
   src/dialog/callbacks.cpp
   src/dialog/dialog.cpp
+  src/dialog/display.cpp
   src/render/frame.cpp
   src/render/probe_drawable.cpp)
 target_include_directories(ormolo_host PUBLIC src)
-target_link_libraries(ormolo_host PUBLIC ormolo_render PkgConfig::GIMP)
+target_link_libraries(ormolo_host PUBLIC ormolo_render PkgConfig::GIMP PkgConfig::X11)
 # The plug-in works through GIMP 2's tile API (pixel regions, shadow tiles),
 # which libgimp 2.10 marks deprecated in favour of GEGL buffers.
 target_compile_options(ormolo_host PUBLIC -Wno-deprecated-declarations)

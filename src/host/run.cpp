@@ -3,7 +3,9 @@
 #include <cstdint>
 
 #include "dialog/dialog.h"
+#include "dialog/display.h"
 #include "host/bvals.h"
+#include "host/drawable_checks.h"
 #include "host/registration.h"
 #include "render/frame.h"
 
@@ -11,18 +13,18 @@ namespace {
 
 // GIMP reads the return values after run has returned, so they live here.
 GimpParam values[2];
-gchar errorMessage[160];
+gchar errorMessage[256];
 
 void setStatus(GimpPDBStatusType status)
 {
     values[0].data.d_status = status;
 }
 
-// A calling error with a message that GIMP shows to the caller.
-void refuse(gint* nreturn_vals, const gchar* format, gint32 drawableId)
+// A failure with a message that GIMP shows to the caller.
+void fail(GimpPDBStatusType status, gint* nreturn_vals, const gchar* format, gint32 drawableId)
 {
     g_snprintf(errorMessage, sizeof errorMessage, format, drawableId);
-    setStatus(GIMP_PDB_CALLING_ERROR);
+    setStatus(status);
     values[1].type = GIMP_PDB_STRING;
     values[1].data.d_string = errorMessage;
     *nreturn_vals = 2;
@@ -69,12 +71,15 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
         return;
     }
     const gint32 drawableId = param[2].data.d_drawable;
-    if (!gimp_item_is_valid(drawableId) || !gimp_item_is_drawable(drawableId)) {
-        refuse(nreturn_vals, "Ormolo 2.0: drawable ID %d names no drawable", drawableId);
+    if (const char* refusal = drawableRefusal(drawableId)) {
+        fail(GIMP_PDB_CALLING_ERROR, nreturn_vals, refusal, drawableId);
         return;
     }
-    if (!gimp_drawable_is_rgb(drawableId)) {
-        refuse(nreturn_vals, "Ormolo 2.0: drawable %d is not RGB or RGBA", drawableId);
+    // Without a display the toolkit would end the process before the dialog.
+    if (runMode == GIMP_RUN_INTERACTIVE && !dialogDisplayOpens()) {
+        fail(GIMP_PDB_EXECUTION_ERROR, nreturn_vals,
+             "Ormolo 2.0: no display can be opened for the dialog; call the procedure "
+             "non-interactively or with the last values to render drawable %d", drawableId);
         return;
     }
 
@@ -98,9 +103,13 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
         setStatus(GIMP_PDB_CANCEL);
         return;
     }
-    ormolo2(drawable, nullptr);
+    const char* failure = renderSelection(drawable);
     gimp_displays_flush();
     gimp_drawable_detach(drawable);
+    if (failure) {
+        fail(GIMP_PDB_EXECUTION_ERROR, nreturn_vals, failure, drawableId);
+        return;
+    }
 
     if (runMode == GIMP_RUN_INTERACTIVE)
         gimp_procedural_db_set_data(ormoloProcedureName, &bVals, sizeof bVals);

@@ -5,6 +5,7 @@
 #include <libgimp/gimpui.h>
 
 #include "host/bvals.h"
+#include "host/drawable_checks.h"
 #include "render/probe_drawable.h"
 #include "render/render.h"
 
@@ -17,26 +18,14 @@ void forwardToProgressBar(const char* text, double fraction)
     gimp_progress_update(fraction);
 }
 
-} // namespace
-
-void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
+// Renders the area of the drawable into its shadow tiles and sets up `rgnOut`
+// over them; false when GIMP gives no pixel format the renderer knows.
+bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint height, bool final,
+                GimpPixelRgn& rgnOut)
 {
-    const gint32 drawableId = drawable->drawable_id;
-    gint x1, y1, width, height;
-    if (preview) {
-        gimp_preview_get_position(preview, &x1, &y1);
-        gimp_preview_get_size(preview, &width, &height);
-    } else {
-        gimp_progress_init("Ormolo 2.0...");
-        gint x2, y2;
-        gimp_drawable_mask_bounds(drawableId, &x1, &y1, &x2, &y2);
-        width = x2 - x1;
-        height = y2 - y1;
-    }
-    if (width <= 0 || height <= 0)
-        return;
-
-    const gint channels = gimp_drawable_bpp(drawableId);
+    const gint channels = gimp_drawable_bpp(drawable->drawable_id);
+    if (channels != 3 && channels != 4)
+        return false;
     gimp_tile_cache_ntiles(drawable->width / gimp_tile_width() + 17);
 
     GimpPixelRgn rgnIn;
@@ -48,20 +37,48 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
     ProbeImage probe;
     const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
     renderRegion(pixels, pixels, width, height, channels, bVals, reflectsProbe ? &probe : nullptr,
-                 preview ? ProgressFn() : ProgressFn(forwardToProgressBar));
+                 final ? ProgressFn(forwardToProgressBar) : ProgressFn());
 
     // Every row goes back, border rows included: a shadow row left unwritten
     // would be merged into the image as black.
-    GimpPixelRgn rgnOut;
-    gimp_pixel_rgn_init(&rgnOut, drawable, x1, y1, width, height, preview == nullptr, TRUE);
+    gimp_pixel_rgn_init(&rgnOut, drawable, x1, y1, width, height, final, TRUE);
     gimp_pixel_rgn_set_rect(&rgnOut, pixels, x1, y1, width, height);
     g_free(pixels);
+    return true;
+}
 
-    if (preview) {
-        gimp_drawable_preview_draw_region(GIMP_DRAWABLE_PREVIEW(preview), &rgnOut);
+} // namespace
+
+void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
+{
+    if (!preview) {
+        renderSelection(drawable);
         return;
     }
+    gint x1, y1, width, height;
+    gimp_preview_get_position(preview, &x1, &y1);
+    gimp_preview_get_size(preview, &width, &height);
+    GimpPixelRgn rgnOut;
+    if (width > 0 && height > 0 && renderArea(drawable, x1, y1, width, height, false, rgnOut))
+        gimp_drawable_preview_draw_region(GIMP_DRAWABLE_PREVIEW(preview), &rgnOut);
+}
+
+const char* renderSelection(GimpDrawable* drawable)
+{
+    const gint32 drawableId = drawable->drawable_id;
+    gimp_progress_init("Ormolo 2.0...");
+    gint x1, y1, x2, y2;
+    if (!selectionBounds(drawableId, x1, y1, x2, y2))
+        return "Ormolo 2.0: GIMP gives no selection bounds for drawable %d";
+    const gint width = x2 - x1, height = y2 - y1;
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    GimpPixelRgn rgnOut;
+    if (!renderArea(drawable, x1, y1, width, height, true, rgnOut))
+        return "Ormolo 2.0: drawable %d is not RGB or RGBA";
     gimp_drawable_flush(drawable);
-    gimp_drawable_merge_shadow(drawableId, TRUE);
+    if (!gimp_drawable_merge_shadow(drawableId, TRUE))
+        return "Ormolo 2.0: GIMP did not take the result into drawable %d";
     gimp_drawable_update(drawableId, x1, y1, width, height);
+    return nullptr;
 }

@@ -6,3 +6,8 @@
 #include <libgimpwidgets/gimpwidgetstypes.h>
 
 void ormolo2(GimpDrawable* drawable, GimpPreview* preview);
+
+// ormolo2(drawable, NULL), telling whether the result reached the drawable:
+// null when it did (or the selection is empty), otherwise a message with one
+// %d for the drawable's ID, and the drawable is unchanged.
+const char* renderSelection(GimpDrawable* drawable);

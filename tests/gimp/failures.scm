@@ -1,5 +1,6 @@
-; Calls that plug-in-ormolo2 refuses: each returns GIMP_PDB_CALLING_ERROR and
-; leaves the image as it was.
+; Calls that plug-in-ormolo2 refuses: each returns GIMP_PDB_CALLING_ERROR (or
+; GIMP_PDB_EXECUTION_ERROR where the call is sound but cannot be carried out)
+; with a message, and leaves the image as it was.
 
 ; Saves `drawable` before and after `call`, which must fail with a message
 ; containing `message`, and asks the driver to compare both saves.
@@ -39,10 +40,52 @@
   (gimp-image-insert-channel rgb-image channel 0 0)
   (expect-refusal "channel" channel "is not RGB or RGBA" (call-ormolo rgb-image channel)))
 
+; Drawables that GIMP will not let the plug-in write: a layer group, whose
+; pixels come from its layers, and layers whose pixels are locked, also
+; through a group around them.
+(define (call-status run-mode count image drawable)
+  (car (test-ormolo2-call-with-nparams RUN-NONINTERACTIVE run-mode count image drawable)))
+
+(let* ((shape (make-shape 64 48 RGB-IMAGE 0 0 64 48))
+       (image (car shape))
+       (layer (cadr shape))
+       (group (car (gimp-layer-group-new image))))
+  (gimp-image-insert-layer image group 0 0)
+  (gimp-image-reorder-item image layer group 0)
+  (expect-refusal "layer-group" layer "is a layer group" (call-ormolo image group))
+  (check "layer-group-status" (= (call-status RUN-NONINTERACTIVE 11 image group) PDB-CALLING-ERROR)
+         "not a calling error")
+  (gimp-item-set-lock-content layer TRUE)
+  (expect-refusal "locked-layer" layer "are locked" (call-ormolo image layer))
+  (gimp-item-set-lock-content layer FALSE)
+  (gimp-item-set-lock-content group TRUE)
+  (expect-refusal "layer-in-locked-group" layer "are locked" (call-ormolo image layer))
+  (gimp-item-set-lock-content group FALSE)
+  (expect-render "layer-in-group-renders" image layer #f default-settings
+                 (lambda (image layer) (render-noninteractive image layer default-settings))))
+
+; A layer made for an image but never added to it has no selection bounds.
+(let* ((image (car (gimp-image-new 32 24 RGB)))
+       (layer (car (gimp-layer-new image 32 24 RGB-IMAGE "loose" 100 LAYER-MODE-NORMAL))))
+  (gimp-drawable-fill layer FILL-WHITE)
+  (expect-refusal "layer-in-no-image" layer "belongs to no image" (call-ormolo image layer))
+  (check "layer-in-no-image-status" (= (call-status RUN-NONINTERACTIVE 11 image layer) PDB-CALLING-ERROR)
+         "not a calling error"))
+
+; Batch GIMP has no display: an interactive call cannot show its dialog and
+; says so instead of ending the plug-in.
+(let* ((shape (make-shape 64 48 RGB-IMAGE 0 0 64 48))
+       (image (car shape))
+       (layer (cadr shape)))
+  (expect-refusal "interactive-without-display" layer "no display can be opened"
+                  (lambda () (plug-in-ormolo2 RUN-INTERACTIVE image layer 0 3 3 10 7 20 -1 1.0)))
+  (check "interactive-without-display-status"
+         (= (call-status RUN-INTERACTIVE 11 image layer) PDB-EXECUTION-ERROR) "not an execution error"))
+
 ; Argument counts that Script-Fu cannot produce, through the helper plug-in.
 ; Every case but the last must leave the layer unchanged.
 (define (call-with-nparams run-mode count)
-  (car (test-ormolo2-call-with-nparams RUN-NONINTERACTIVE run-mode count rgb-image rgb-layer)))
+  (call-status run-mode count rgb-image rgb-layer))
 
 (for-each
  (lambda (case)

@@ -45,3 +45,17 @@
        ; Regions too small for any computed pixel are written back as read.
        (list "selection-two-rows" RGB-IMAGE '(5 20 50 2))
        (list "selection-one-column" RGB-IMAGE '(30 4 1 40))))
+
+; Regions without any edge: a selection wholly inside the ellipse of the
+; shape, and a layer that is white everywhere.
+(let ((shape (make-shape 120 90 RGB-IMAGE 30 20 64 48)))
+  (expect-render "selection-inside-shape" (car shape) (cadr shape) '(18 18 12 12) default-settings
+                 (noninteractive default-settings)))
+(let* ((shape (make-shape 64 48 RGBA-IMAGE 0 0 64 48))
+       (layer (cadr shape)))
+  (for-each
+   (lambda (settings)
+     (gimp-drawable-fill layer FILL-WHITE)
+     (expect-render (string-append "white-layer-" (number->string (list-ref settings 1)))
+                    (car shape) layer #f settings (noninteractive settings)))
+   '((0 1 3 10 7 20) (0 2 3 10 7 20) (0 3 3 10 7 20))))

@@ -15,7 +15,9 @@ mkdir -p "$dir/profile/plug-ins/ormolo2" "$dir/profile/plug-ins/ormolo2-test-hel
 cp "$plugin" "$dir/profile/plug-ins/ormolo2/ormolo2"
 cp "$helper" "$dir/profile/plug-ins/ormolo2-test-helper/ormolo2-test-helper"
 
-GIMP2_DIRECTORY=$dir/profile timeout 400 gimp-console-2.10 -i -d -f -n \
+# Batch mode has no display, whatever the calling session has: an
+# interactive call must find out that it cannot open its dialog.
+GIMP2_DIRECTORY=$dir/profile timeout 400 env -u DISPLAY gimp-console-2.10 -i -d -f -n \
     -b "(begin (define test-dir \"$dir\") (load \"$scripts/helpers.scm\")
                (load \"$scripts/$test_name.scm\") (finish-tests))" \
     -b '(gimp-quit 0)' >"$dir/gimp.log" 2>&1 || true
