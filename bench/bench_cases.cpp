@@ -28,6 +28,8 @@ BenchInputs makeBenchInputs()
     inputs.preview60 = blankImage(512, 512, 4);
     drawText(inputs.preview60, "MOR", 60, 10, 10);
     drawText(inputs.preview60, "SLO", 60, 10, 262);
+    inputs.white = blankImage(2000, 2000, 3);
+    inputs.white.pixels.assign(inputs.white.pixels.size(), 255);
     inputs.probe = probeImage(256);
     return inputs;
 }
@@ -43,6 +45,7 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
         {"text40", &inputs.text40, true},
         {"disc100", &inputs.disc, true},
         {"poster2048", &inputs.poster, false},
+        {"white2000", &inputs.white, false},
     };
     std::vector<BenchCase> cases;
     for (const Input& input : sets)

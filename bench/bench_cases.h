@@ -12,6 +12,7 @@ struct BenchInputs {
     BenchImage disc;       // one disc of radius 100 on a small canvas
     BenchImage poster;     // 2048 x 2048, text and discs
     BenchImage preview60;  // 512 x 512 preview area over text 60 px thick
+    BenchImage white;      // 2000 x 2000 white: a layer without any edge
     ProbeImage probe;      // 256 x 256 spherical probe: a lit ball on a gradient
 };
 

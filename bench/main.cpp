@@ -3,9 +3,11 @@
 // byte identity. Run by hand:
 //
 //   ormolo_bench [--quick] [--threads N] [NAME-FILTER...]
+//   ormolo_bench --thickness [--threads N]
 //
 // --quick times each render once and skips the poster; a filter keeps the
-// cases whose names contain any of the given words.
+// cases whose names contain any of the given words. --thickness runs only
+// the sweep over shape thickness (thickness_sweep.h).
 
 #include <algorithm>
 #include <chrono>
@@ -19,18 +21,21 @@
 
 #include "bench_cases.h"
 #include "heap_meter.h"
+#include "thickness_sweep.h"
 
 namespace {
 
 struct Options {
     bool quick = false;
+    bool thickness = false;
     int threads = 0;
     std::vector<std::string> filters;
 };
 
 void usage()
 {
-    std::fprintf(stderr, "usage: ormolo_bench [--quick] [--threads N] [NAME-FILTER...]\n");
+    std::fprintf(stderr, "usage: ormolo_bench [--quick] [--threads N] [NAME-FILTER...]\n"
+                         "       ormolo_bench --thickness [--threads N]\n");
     std::exit(2);
 }
 
@@ -40,6 +45,8 @@ Options parseOptions(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) {
             options.quick = true;
+        } else if (std::strcmp(argv[i], "--thickness") == 0) {
+            options.thickness = true;
         } else if (std::strcmp(argv[i], "--threads") == 0) {
             if (++i == argc)
                 usage();
@@ -108,6 +115,10 @@ double distanceMsPerMegapixel(const BenchImage& image, bool quick)
 int main(int argc, char** argv)
 {
     const Options options = parseOptions(argc, argv);
+    if (options.thickness) {
+        runThicknessSweep(options.threads);
+        return 0;
+    }
     const BenchInputs inputs = makeBenchInputs();
 
     std::printf("threads: %d%s\n", options.threads,

@@ -1,6 +1,7 @@
 #include "cli/progress_bar.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -25,8 +26,9 @@ void ProgressBar::draw(const char* text, double fraction)
         text_ = text;
     constexpr int barWidth = 30;
     const int filled = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * barWidth);
-    std::fprintf(stderr, "\r[%-*s] %3d%% %-40s", barWidth, std::string(filled, '#').c_str(),
-                 static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100), text_.c_str());
+    // Tenths of a percent: the normal map of a thick shape moves slowly.
+    std::fprintf(stderr, "\r[%-*s] %5.1f%% %-40s", barWidth, std::string(filled, '#').c_str(),
+                 std::floor(std::clamp(fraction, 0.0, 1.0) * 1000) / 10, text_.c_str());
     std::fflush(stderr);
     drawn_ = true;
 }

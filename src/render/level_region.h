@@ -13,8 +13,8 @@
 // same height (NaN heights never compare equal).
 bool isLevelRegion(const float* heights, int width, int height, float& level);
 
-// The normal of every visited inside pixel of a level region of height
-// `level` under the given profile.
+// The normal of every visited pixel of a level region of height `level`,
+// greater than 0 (inside), under the given profile.
 //
 // Why it is one value: every height difference is the same number d, for
 // Flat and Round (H - H) / klen and for Round2 (sqrt H - sqrt H) * depth,

@@ -57,8 +57,9 @@ void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, 
         std::memcpy(output, input, static_cast<size_t>(width) * height * channels);
     const float* field = heights.get();
     const OutputRule rule{probe, vals.specularity};
+    // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
-    if (isLevelRegion(field, width, height, level)) {
+    if (isLevelRegion(field, width, height, level) && level > 0.0f) {
         const SurfaceNormal normal = levelNormal(level, vals);
         writeOutputPass(field, output, width, height, channels, rule,
                         [normal](int, int xBegin, int xEnd, SurfaceNormal* normals) {

@@ -1,0 +1,80 @@
+#include "thickness_sweep.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "render/render.h"
+#include "synthetic_images.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+struct SweepRun {
+    double seconds;
+    double longestSilence;  // seconds between two progress reports, or before the first
+};
+
+SweepRun timedRender(const BenchImage& image, const OrmoloVals& vals, int threads)
+{
+    std::vector<uint8_t> output(image.pixels.size());
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastReport = start;
+    double longestSilence = 0.0;
+    renderRegion(image.pixels.data(), output.data(), image.width, image.height, image.channels, vals,
+                 nullptr,
+                 [&](const char*, double) {
+                     const Clock::time_point now = Clock::now();
+                     longestSilence = std::max(longestSilence, secondsBetween(lastReport, now));
+                     lastReport = now;
+                 },
+                 threads);
+    const Clock::time_point end = Clock::now();
+    return {secondsBetween(start, end), std::max(longestSilence, secondsBetween(lastReport, end))};
+}
+
+} // namespace
+
+void runThicknessSweep(int threads)
+{
+    const struct {
+        const char* name;
+        SlopeTypeEnum slope;
+        int32_t maxFlatRadius;
+    } profiles[] = {{"flat", SLOPE_FLAT, 3}, {"flat-r32", SLOPE_FLAT, 32}, {"round", SLOPE_ROUND, 3},
+                    {"round2", SLOPE_ROUND2, 3}};
+    const int radii[] = {50, 100, 200, 400};
+
+    std::printf("threads: %d%s\n", threads, threads == 0 ? " = all cores" : "");
+    std::printf("one disc of the given radius, 20 px of background around it; one run each\n");
+    std::printf("x r50: time / time of the disc of radius 50 under the same profile\n");
+    std::printf("silence: longest time without a progress report\n\n");
+    std::printf("%-18s %9s %10s %8s %11s\n", "case", "size", "ms", "x r50", "silence ms");
+    for (const auto& profile : profiles) {
+        double firstSeconds = 0.0;
+        for (int radius : radii) {
+            const int size = 2 * radius + 40;
+            BenchImage disc = blankImage(size, size, 3);
+            drawDisc(disc, size / 2.0 + 0.3, size / 2.0 - 0.4, radius);
+            OrmoloVals vals = ormoloDefaults;
+            vals.slopeType = profile.slope;
+            vals.maxNormalMapBlurRadius = profile.maxFlatRadius;
+            const SweepRun run = timedRender(disc, vals, threads);
+            if (radius == radii[0])
+                firstSeconds = run.seconds;
+            char name[32], dimensions[32];
+            std::snprintf(name, sizeof name, "disc%d-%s", radius, profile.name);
+            std::snprintf(dimensions, sizeof dimensions, "%dx%d", size, size);
+            std::printf("%-18s %9s %10.1f %8.1f %11.1f\n", name, dimensions, run.seconds * 1e3,
+                        run.seconds / firstSeconds, run.longestSilence * 1e3);
+            std::fflush(stdout);
+        }
+    }
+}
