@@ -92,6 +92,23 @@ TEST(LevelRegion, EdgelessRegionsMatchTheReference)
                 }
 }
 
+// Black everywhere is level too, at height 0: every pixel is outside.
+TEST(LevelRegion, RegionsWithoutInsideAreOutsideEverywhere)
+{
+    const ProbeImage probe = patternProbe(5, 4);
+    for (const Profile& profile : profiles)
+        for (const ProbeImage* output : {static_cast<const ProbeImage*>(nullptr), &probe}) {
+            OrmoloVals vals = profile.vals;
+            vals.specularity = 0.5;
+            const auto input = maskImage(std::vector<uint8_t>(7 * 6, 0), 3);
+            std::vector<uint8_t> rendered(input.size());
+            setRandomStreamPosition(9);
+            renderRegion(input.data(), rendered.data(), 7, 6, 3, vals, output, {}, 2);
+            EXPECT_EQ(rendered, referenceRender(input, 7, 6, 3, vals, output, 9)) << profile.name;
+            EXPECT_EQ(reserveRandomDraws(0), 9u) << "outside pixels draw nothing";
+        }
+}
+
 // Level fields of any height, where the literal transcription's walks are
 // short: each pixel's own normal is the level normal.
 TEST(LevelRegion, LevelNormalMatchesTheReferenceAtEveryPixel)
