@@ -130,7 +130,7 @@ public:
             const int next = rowsWritten_ + 1;
             const double columns = board.columnsDone[next].load(std::memory_order_relaxed);
             const double rows = rowsWritten_ + (columns_ > 0 ? columns / columns_ : 0.0);
-            report(0.59 + 0.4 * (rows / static_cast<double>(height_ - 1)));
+            report(rowFraction(0.59, 0.4, rows, height_));
         }
         return rowsWritten_ == height_ - 2;
     }

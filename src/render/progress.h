@@ -9,11 +9,12 @@ using ProgressFn = std::function<void(const char* text, double fraction)>;
 
 // base + span * (row / (height - 1)), the quotient formed first, in double.
 // A one-row region has no span to cover and reports the base.
-inline double rowFraction(double base, double span, int row, int height)
+// `row` may have a fractional part, for a row partly done.
+inline double rowFraction(double base, double span, double row, int height)
 {
     if (height <= 1)
         return base;
-    return base + span * (static_cast<double>(row) / static_cast<double>(height - 1));
+    return base + span * (row / static_cast<double>(height - 1));
 }
 
 inline void reportRow(const ProgressFn& progress, double base, double span, int row, int height)
