@@ -5,8 +5,8 @@
 
 #include "reference_renderer.h"
 #include "render/level_region.h"
-#include "render/normals_flat_round.h"
-#include "render/normals_round2.h"
+#include "render/normals/flat_round.h"
+#include "render/normals/round2.h"
 #include "render/random_stream.h"
 #include "render/render.h"
 #include "test_images.h"

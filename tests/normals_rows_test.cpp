@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "reference_renderer.h"
-#include "render/lane_set.h"
-#include "render/normals_flat_round.h"
-#include "render/normals_round2.h"
+#include "render/normals/lane_set.h"
+#include "render/normals/flat_round.h"
+#include "render/normals/round2.h"
 #include "test_images.h"
 
 namespace {

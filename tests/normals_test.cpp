@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "reference_renderer.h"
-#include "render/kernel_radius.h"
-#include "render/normals_flat_round.h"
-#include "render/normals_round2.h"
+#include "render/normals/kernel_radius.h"
+#include "render/normals/flat_round.h"
+#include "render/normals/round2.h"
 #include "test_images.h"
 
 namespace {

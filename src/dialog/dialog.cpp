@@ -3,7 +3,7 @@
 #include "dialog/callbacks.h"
 #include "host/bvals.h"
 #include "host/registration.h"
-#include "render/frame.h"
+#include "render/gimp/frame.h"
 
 OrmoloDialogWidgets ormoloDialogWidgets;
 

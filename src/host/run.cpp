@@ -7,7 +7,7 @@
 #include "host/bvals.h"
 #include "host/drawable_checks.h"
 #include "host/registration.h"
-#include "render/frame.h"
+#include "render/gimp/frame.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "render/normals_flat_round.h"
-#include "render/normals_round2.h"
+#include "render/normals/flat_round.h"
+#include "render/normals/round2.h"
 
 bool isLevelRegion(const float* heights, int width, int height, float& level)
 {

@@ -8,8 +8,8 @@
 #include "render/distance_transform.h"
 #include "render/height_field.h"
 #include "render/level_region.h"
-#include "render/normals_flat_round.h"
-#include "render/normals_round2.h"
+#include "render/normals/flat_round.h"
+#include "render/normals/round2.h"
 #include "render/output_pass.h"
 #include "render/seeds.h"
 

@@ -1,11 +1,11 @@
-#include "render/normals_flat_round.h"
+#include "render/normals/flat_round.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 
-#include "render/disc_rows.h"
-#include "render/kernel_radius.h"
+#include "render/normals/disc_rows.h"
+#include "render/normals/kernel_radius.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
-#include "render/lane_set.h"
-#include "render/offset_window.h"
+#include "render/normals/lane_set.h"
+#include "render/normals/offset_window.h"
 #include "render/surface_normal.h"
 
 // What depends only on an offset or on one pixel, computed once per render.

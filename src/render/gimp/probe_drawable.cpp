@@ -1,4 +1,4 @@
-#include "render/probe_drawable.h"
+#include "render/gimp/probe_drawable.h"
 
 #include <cstddef>
 #include <vector>

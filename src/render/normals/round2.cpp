@@ -1,11 +1,11 @@
-#include "render/normals_round2.h"
+#include "render/normals/round2.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 
-#include "render/disc_rows.h"
-#include "render/kernel_radius.h"
+#include "render/normals/disc_rows.h"
+#include "render/normals/kernel_radius.h"
 
 namespace {
 

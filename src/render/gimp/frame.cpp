@@ -1,4 +1,4 @@
-#include "render/frame.h"
+#include "render/gimp/frame.h"
 
 #include <cstddef>
 
@@ -6,7 +6,7 @@
 
 #include "host/bvals.h"
 #include "host/drawable_checks.h"
-#include "render/probe_drawable.h"
+#include "render/gimp/probe_drawable.h"
 #include "render/render.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "render/lane_set.h"
+#include "render/normals/lane_set.h"
 
 bool laneSetRuns(LaneSet set)
 {

@@ -17,10 +17,10 @@
 #include <immintrin.h>
 #endif
 
-#include "render/disc_rows.h"
-#include "render/kernel_radius.h"
-#include "render/normals_flat_round.h"
-#include "render/normals_round2.h"
+#include "render/normals/disc_rows.h"
+#include "render/normals/kernel_radius.h"
+#include "render/normals/flat_round.h"
+#include "render/normals/round2.h"
 
 namespace {
 
@@ -29,14 +29,14 @@ namespace {
 #pragma GCC target("avx512f")
 namespace avx512 {
 constexpr int L = 16;
-#include "render/lane_vectors.inc"
+#include "render/normals/lane_vectors.inc"
 inline F sqrtLanes(F v)
 {
     const __m512 m = reinterpret_cast<__m512>(v);
     return reinterpret_cast<F>(_mm512_mask_sqrt_ps(m, 0xffff, m));
 }
-#include "render/normals_flat_round_lanes.inc"
-#include "render/normals_round2_lanes.inc"
+#include "render/normals/flat_round_lanes.inc"
+#include "render/normals/round2_lanes.inc"
 } // namespace avx512
 #pragma GCC pop_options
 
@@ -44,28 +44,28 @@ inline F sqrtLanes(F v)
 #pragma GCC target("avx2")
 namespace avx2 {
 constexpr int L = 8;
-#include "render/lane_vectors.inc"
+#include "render/normals/lane_vectors.inc"
 inline F sqrtLanes(F v)
 {
     return reinterpret_cast<F>(_mm256_sqrt_ps(reinterpret_cast<__m256>(v)));
 }
-#include "render/normals_flat_round_lanes.inc"
-#include "render/normals_round2_lanes.inc"
+#include "render/normals/flat_round_lanes.inc"
+#include "render/normals/round2_lanes.inc"
 } // namespace avx2
 #pragma GCC pop_options
 #endif
 
 namespace portable {
 constexpr int L = 4;
-#include "render/lane_vectors.inc"
+#include "render/normals/lane_vectors.inc"
 inline F sqrtLanes(F v)
 {
     for (int i = 0; i < L; ++i)
         v[i] = static_cast<float>(std::sqrt(static_cast<double>(v[i])));
     return v;
 }
-#include "render/normals_flat_round_lanes.inc"
-#include "render/normals_round2_lanes.inc"
+#include "render/normals/flat_round_lanes.inc"
+#include "render/normals/round2_lanes.inc"
 } // namespace portable
 
 } // namespace

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
-#include "render/lane_set.h"
-#include "render/offset_window.h"
+#include "render/normals/lane_set.h"
+#include "render/normals/offset_window.h"
 #include "render/surface_normal.h"
 
 // The weight sums (numx, numy) of a disc's walk.
