@@ -10,7 +10,8 @@ void renderProduct(const BenchImage& image, const RenderSettings& settings, std:
 {
     output.resize(image.pixels.size());
     setRandomStreamPosition(0);
-    renderRegion(image.pixels.data(), output.data(), image.width, image.height, image.channels,
+    renderRegion(PixelView<const uint8_t>(image.pixels.data(), image.width, image.height, image.channels),
+                 PixelView<uint8_t>(output.data(), image.width, image.height, image.channels),
                  settings.vals, settings.probe, {}, settings.threads);
 }
 
@@ -23,10 +24,11 @@ std::vector<uint8_t> renderLiteral(const BenchImage& image, const RenderSettings
 void runDistanceTransform(const BenchImage& image, DistanceBuffers& buffers)
 {
     const int width = image.width, height = image.height;
-    scanSeeds(image.pixels.data(), width, height, image.channels, false, buffers.horiz.data(),
-              buffers.vert.data());
-    propagateForward(buffers.horiz.data(), buffers.vert.data(), width, height, {});
-    propagateBackward(buffers.horiz.data(), buffers.vert.data(), width, height, {});
-    computeDistanceField(buffers.horiz.data(), buffers.vert.data(), buffers.field.data(), width,
-                         height, {});
+    const PlaneView<float> horiz(buffers.horiz.data(), width, height);
+    const PlaneView<float> vert(buffers.vert.data(), width, height);
+    scanSeeds(PixelView<const uint8_t>(image.pixels.data(), width, height, image.channels), false,
+              horiz, vert);
+    propagateForward(horiz, vert, {});
+    propagateBackward(horiz, vert, {});
+    computeDistanceField(horiz, vert, PlaneView<float>(buffers.field.data(), width, height), {});
 }

@@ -31,8 +31,8 @@ SweepRun timedRender(const BenchImage& image, const OrmoloVals& vals, int thread
     const Clock::time_point start = Clock::now();
     Clock::time_point lastReport = start;
     double longestSilence = 0.0;
-    renderRegion(image.pixels.data(), output.data(), image.width, image.height, image.channels, vals,
-                 nullptr,
+    renderRegion(PixelView<const uint8_t>(image.pixels.data(), image.width, image.height, image.channels),
+                 PixelView<uint8_t>(output.data(), image.width, image.height, image.channels), vals, nullptr,
                  [&](const char*, double) {
                      const Clock::time_point now = Clock::now();
                      longestSilence = std::max(longestSilence, secondsBetween(lastReport, now));

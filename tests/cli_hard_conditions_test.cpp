@@ -175,7 +175,7 @@ TEST_F(Cli, RunsIntoOneOutputLeaveOneWholeRender)
     for (int i = 0; i < runs; ++i) {
         ASSERT_TRUE(writePng(path("in" + std::to_string(i) + ".png"), inputs[i], error)) << error;
         Image render = inputs[i];
-        renderRegion(render.pixels.data(), render.pixels.data(), size, size, 3,
+        renderRegion(pixelsOf(render.pixels, size, size, 3), pixelsOf(render.pixels, size, size, 3),
                      []{ OrmoloVals vals = ormoloDefaults; vals.slopeType = SLOPE_FLAT; return vals; }(),
                      nullptr, {});
         renders.push_back(render.pixels);
@@ -259,7 +259,8 @@ TEST_F(Cli, RendersWhenNoThreadCanStart)
     ASSERT_EQ(runCommand(limited + ORMOLO_CLI + " " + path("in.png") + " " + path("out.png")), 0) << errors;
     Image written;
     ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
-    renderRegion(image.pixels.data(), image.pixels.data(), 300, 200, 4, ormoloDefaults, nullptr, {});
+    renderRegion(pixelsOf(image.pixels, 300, 200, 4), pixelsOf(image.pixels, 300, 200, 4), ormoloDefaults,
+                 nullptr, {});
     EXPECT_EQ(written.pixels, image.pixels);
 }
 

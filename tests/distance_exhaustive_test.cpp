@@ -27,7 +27,7 @@ TEST(SeedValues, EveryByteInEverySituation)
             };
             const auto pixels = maskImage(red, 4);
             std::vector<float> horiz(red.size()), vert(red.size());
-            scanSeeds(pixels.data(), 5, 4, 4, invert, horiz.data(), vert.data());
+            scanSeeds(pixelsOf(pixels, 5, 4, 4), invert, planeOf(horiz, 5, 4), planeOf(vert, 5, 4));
             const ReferenceVectors expected = referenceSeeds(pixels, 5, 4, 4, invert);
             EXPECT_EQ(horiz, expected.distHoriz) << value << (invert ? " inverted" : "");
             EXPECT_EQ(vert, expected.distVert) << value << (invert ? " inverted" : "");
@@ -60,15 +60,16 @@ TEST(DistancePasses, MatchReferenceOnTieRichMasks)
             const int width = size[0], height = size[1];
             const auto pixels = maskImage(dottedMask(rng, width, height, density), 3);
             std::vector<float> horiz(static_cast<size_t>(width) * height), vert(horiz.size());
-            scanSeeds(pixels.data(), width, height, 3, false, horiz.data(), vert.data());
+            scanSeeds(pixelsOf(pixels, width, height, 3), false, planeOf(horiz, width, height),
+                      planeOf(vert, width, height));
             ReferenceVectors expected = referenceSeeds(pixels, width, height, 3, false);
 
-            propagateForward(horiz.data(), vert.data(), width, height, {});
+            propagateForward(planeOf(horiz, width, height), planeOf(vert, width, height), {});
             referenceForwardPass(expected, width, height);
             EXPECT_EQ(horiz, expected.distHoriz) << width << "x" << height << " forward " << density;
             EXPECT_EQ(vert, expected.distVert) << width << "x" << height << " forward " << density;
 
-            propagateBackward(horiz.data(), vert.data(), width, height, {});
+            propagateBackward(planeOf(horiz, width, height), planeOf(vert, width, height), {});
             referenceBackwardPass(expected, width, height);
             EXPECT_EQ(horiz, expected.distHoriz) << width << "x" << height << " backward " << density;
             EXPECT_EQ(vert, expected.distVert) << width << "x" << height << " backward " << density;

@@ -20,9 +20,10 @@ struct Vectors {
 Vectors transform(const std::vector<uint8_t>& red, int width, int height)
 {
     Vectors d{width, height, std::vector<float>(red.size()), std::vector<float>(red.size())};
-    scanSeeds(maskImage(red, 3).data(), width, height, 3, false, d.horiz.data(), d.vert.data());
-    propagateForward(d.horiz.data(), d.vert.data(), width, height, {});
-    propagateBackward(d.horiz.data(), d.vert.data(), width, height, {});
+    const PlaneView<float> horiz = planeOf(d.horiz, width, height), vert = planeOf(d.vert, width, height);
+    scanSeeds(pixelsOf(maskImage(red, 3), width, height, 3), false, horiz, vert);
+    propagateForward(horiz, vert, {});
+    propagateBackward(horiz, vert, {});
     return d;
 }
 
@@ -90,16 +91,17 @@ TEST(DistanceTransform, UnreachedInsideDistanceAndItsRoundHeight)
     const int width = 5, height = 4;
     const Vectors d = transform(std::vector<uint8_t>(width * height, 255), width, height);
     std::vector<float> field(width * height);
-    computeDistanceField(d.horiz.data(), d.vert.data(), field.data(), width, height, {});
+    computeDistanceField(planeOf(d.horiz, width, height), planeOf(d.vert, width, height),
+                         planeOf(field, width, height), {});
     for (float value : field)
         EXPECT_EQ(value, 14140.7216796875f);
     OrmoloVals vals = ormoloDefaults;
     vals.slopeType = SLOPE_ROUND;
-    applyHeightProfile(field.data(), field.size(), vals);
+    applyHeightProfile(planeOf(field, width, height), vals);
     EXPECT_EQ(field[0], 832.4033813476562f);
     vals.slopeType = SLOPE_FLAT;
     std::vector<float> flat = {14140.7216796875f};
-    applyHeightProfile(flat.data(), 1, vals);
+    applyHeightProfile(planeOf(flat, 1, 1), vals);
     EXPECT_EQ(flat[0], 14140.7216796875f);
 }
 

@@ -79,8 +79,9 @@ TEST(LevelRegion, EdgelessRegionsMatchTheReference)
                                                           vals, output.probe, start);
                     std::vector<uint8_t> rendered(input.size());
                     setRandomStreamPosition(start);
-                    renderRegion(input.data(), rendered.data(), size.width, size.height, channels,
-                                 vals, output.probe, {}, 2);
+                    renderRegion(pixelsOf(input, size.width, size.height, channels),
+                                 pixelsOf(rendered, size.width, size.height, channels), vals, output.probe,
+                                 {}, 2);
                     ASSERT_EQ(rendered, expected)
                         << profile.name << ", " << output.name << ", " << size.width << "x"
                         << size.height << "x" << channels;
@@ -103,7 +104,7 @@ TEST(LevelRegion, RegionsWithoutInsideAreOutsideEverywhere)
             const auto input = maskImage(std::vector<uint8_t>(7 * 6, 0), 3);
             std::vector<uint8_t> rendered(input.size());
             setRandomStreamPosition(9);
-            renderRegion(input.data(), rendered.data(), 7, 6, 3, vals, output, {}, 2);
+            renderRegion(pixelsOf(input, 7, 6, 3), pixelsOf(rendered, 7, 6, 3), vals, output, {}, 2);
             EXPECT_EQ(rendered, referenceRender(input, 7, 6, 3, vals, output, 9)) << profile.name;
             EXPECT_EQ(reserveRandomDraws(0), 9u) << "outside pixels draw nothing";
         }
@@ -170,13 +171,13 @@ TEST(LevelRegion, LevelNormalIsEveryPixelsNormal)
         for (const Size size : allSizes) {
             const auto field = heightField(size.width, size.height, [&](int, int) { return c.level; });
             const bool round2 = c.vals.slopeType == SLOPE_ROUND2;
-            const FlatRoundKernel flatRound = makeFlatRoundKernel(field.data(), size.width, size.height, c.vals);
-            const Round2Kernel round2Kernel = makeRound2Kernel(field.data(), size.width, size.height, c.vals);
+            const HeightField heights = planeOf(field, size.width, size.height);
+            const FlatRoundKernel flatRound = makeFlatRoundKernel(heights, c.vals);
+            const Round2Kernel round2Kernel = makeRound2Kernel(heights, c.vals);
             for (int y = 1; y < size.height - 1; ++y)
                 for (int x = 1; x < size.width - 1; ++x) {
                     const SurfaceNormal own =
-                        round2 ? round2Normal(round2Kernel, field.data(), size.width, size.height, x, y)
-                               : flatRoundNormal(flatRound, field.data(), size.width, size.height, x, y);
+                        round2 ? round2Normal(round2Kernel, x, y) : flatRoundNormal(flatRound, x, y);
                     ASSERT_TRUE(sameNormal(own, level))
                         << c.name << ", " << size.width << "x" << size.height << " at " << x << "," << y
                         << ": " << own.nx << "," << own.ny << " against " << level.nx << "," << level.ny;
@@ -198,8 +199,8 @@ TEST(LevelRegion, OnlyOneHeightEverywhereCounts)
         {"one NaN", {4.0f, nan, 4.0f, 4.0f}, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(isLevelRegion(c.heights.data(), 2, 2, level), c.level) << c.name;
-    EXPECT_FALSE(isLevelRegion(nullptr, 0, 5, level));
+        EXPECT_EQ(isLevelRegion(planeOf(c.heights, 2, 2), level), c.level) << c.name;
+    EXPECT_FALSE(isLevelRegion(HeightField(nullptr, 0, 5), level));
 }
 
 } // namespace

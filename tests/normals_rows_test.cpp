@@ -50,26 +50,24 @@ std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field,
                                       int y, int xBegin, int xEnd, const OrmoloVals& vals)
 {
     std::vector<SurfaceNormal> normals(xEnd - xBegin, untouched);
-    const float* heights = field.data();
+    const HeightField heights = planeOf(field, width, height);
     if (vals.slopeType == SLOPE_ROUND2) {
-        const Round2Kernel kernel = makeRound2Kernel(heights, width, height, vals);
+        const Round2Kernel kernel = makeRound2Kernel(heights, vals);
         if (path < 0) {
             for (int x = xBegin; x < xEnd; ++x)
                 if (field[y * width + x] > 0.0f)
-                    normals[x - xBegin] = round2Normal(kernel, heights, width, height, x, y);
+                    normals[x - xBegin] = round2Normal(kernel, x, y);
         } else {
-            round2NormalsRow(kernel, heights, width, height, y, xBegin, xEnd, normals.data(),
-                             static_cast<LaneSet>(path));
+            round2NormalsRow(kernel, y, xBegin, xEnd, normals.data(), static_cast<LaneSet>(path));
         }
     } else {
-        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, width, height, vals);
+        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
         if (path < 0) {
             for (int x = xBegin; x < xEnd; ++x)
                 if (field[y * width + x] > 0.0f)
-                    normals[x - xBegin] = flatRoundNormal(kernel, heights, width, height, x, y);
+                    normals[x - xBegin] = flatRoundNormal(kernel, x, y);
         } else {
-            flatRoundNormalsRow(kernel, heights, width, height, y, xBegin, xEnd, normals.data(),
-                                static_cast<LaneSet>(path));
+            flatRoundNormalsRow(kernel, y, xBegin, xEnd, normals.data(), static_cast<LaneSet>(path));
         }
     }
     return normals;

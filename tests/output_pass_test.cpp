@@ -61,7 +61,8 @@ std::vector<uint8_t> renderWith(const std::vector<uint8_t>& input, int width, in
     ProgressFn progress;
     if (fractions)
         progress = [fractions](const char*, double fraction) { fractions->push_back(fraction); };
-    renderRegion(input.data(), output.data(), width, height, 3, vals, probe, progress, threads);
+    renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), vals, probe, progress,
+                 threads);
     return output;
 }
 
@@ -112,7 +113,8 @@ TEST(OutputPass, ReportsWithinRowsWhenTheyAreSlow)
     for (int threads : {1, 2, 3}) {
         SCOPED_TRACE(std::to_string(threads) + " threads");
         std::vector<double> fractions;
-        writeOutputPass(heights.data(), output.data(), width, height, 3, {nullptr, 1.0}, level, threads,
+        writeOutputPass(planeOf(heights, width, height), pixelsOf(output, width, height, 3), {nullptr, 1.0},
+                        level, threads,
                         [&](const char*, double fraction) { fractions.push_back(fraction); },
                         std::chrono::milliseconds(0));
         EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));

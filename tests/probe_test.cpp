@@ -172,7 +172,8 @@ TEST(ProbeRender, MatchesReferenceAtEveryThreadCount)
         for (int threads : {1, 2, 3, 8}) {
             std::vector<uint8_t> output(input.size());
             setRandomStreamPosition(start);
-            renderRegion(input.data(), output.data(), width, height, channels, vals, &probe, {}, threads);
+            renderRegion(pixelsOf(input, width, height, channels), pixelsOf(output, width, height, channels),
+                         vals, &probe, {}, threads);
             ASSERT_EQ(output, expected) << "trial " << trial << ", " << threads << " threads, "
                                         << width << "x" << height << ", specularity " << vals.specularity;
         }
@@ -189,7 +190,8 @@ TEST(ProbeRender, ThinRegionsDrawNothing)
         const auto input = maskImage(std::vector<uint8_t>(size.width * size.height, 255), 3);
         std::vector<uint8_t> output(input.size());
         const uint64_t before = reserveRandomDraws(0);
-        renderRegion(input.data(), output.data(), size.width, size.height, 3, vals, &probe, {}, 2);
+        renderRegion(pixelsOf(input, size.width, size.height, 3), pixelsOf(output, size.width, size.height, 3),
+                     vals, &probe, {}, 2);
         EXPECT_EQ(reserveRandomDraws(0), before);
         EXPECT_EQ(output, input);
     }
@@ -204,9 +206,9 @@ TEST(ProbeRender, SuccessiveRendersTakeSuccessiveDraws)
     vals.specularity = 0.2;
     setRandomStreamPosition(500);
     std::vector<uint8_t> first(input.size()), second(input.size());
-    renderRegion(input.data(), first.data(), 20, 16, 3, vals, &probe, {}, 2);
+    renderRegion(pixelsOf(input, 20, 16, 3), pixelsOf(first, 20, 16, 3), vals, &probe, {}, 2);
     const uint64_t used = reserveRandomDraws(0) - 500;
-    renderRegion(input.data(), second.data(), 20, 16, 3, vals, &probe, {}, 2);
+    renderRegion(pixelsOf(input, 20, 16, 3), pixelsOf(second, 20, 16, 3), vals, &probe, {}, 2);
     EXPECT_GT(used, 0u);
     EXPECT_EQ(used % drawsPerBlurredPixel, 0u);
     EXPECT_EQ(first, referenceRender(input, 20, 16, 3, vals, &probe, 500));
@@ -226,7 +228,7 @@ TEST(Render, NormalMapIsTheSameAtEveryThreadCount)
         for (int threads : {1, 2, 3, 8}) {
             std::vector<uint8_t> output(input.size());
             std::vector<double> fractions;
-            renderRegion(input.data(), output.data(), width, height, 4, vals, nullptr,
+            renderRegion(pixelsOf(input, width, height, 4), pixelsOf(output, width, height, 4), vals, nullptr,
                          [&](const char*, double f) { fractions.push_back(f); }, threads);
             ASSERT_EQ(output, expected) << trial << ", " << threads << " threads";
             const auto outputPass = std::find(fractions.begin(), fractions.end(), 0.55);

@@ -13,7 +13,8 @@ std::vector<uint8_t> render(const std::vector<uint8_t>& input, int width, int he
                             const OrmoloVals& vals, const ProgressFn& progress = {})
 {
     std::vector<uint8_t> output(input.size(), 0xAB);
-    renderRegion(input.data(), output.data(), width, height, channels, vals, nullptr, progress);
+    renderRegion(pixelsOf(input, width, height, channels), pixelsOf(output, width, height, channels), vals,
+                 nullptr, progress);
     return output;
 }
 
@@ -74,7 +75,7 @@ TEST(Render, InPlaceEqualsSeparateOutput)
     std::mt19937 rng(9);
     const auto input = maskImage(randomMask(rng, 30, 20), 4);
     std::vector<uint8_t> inPlace = input;
-    renderRegion(inPlace.data(), inPlace.data(), 30, 20, 4, ormoloDefaults, nullptr, {});
+    renderRegion(pixelsOf(inPlace, 30, 20, 4), pixelsOf(inPlace, 30, 20, 4), ormoloDefaults, nullptr, {});
     EXPECT_EQ(inPlace, render(input, 30, 20, 4, ormoloDefaults));
 }
 

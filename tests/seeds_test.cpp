@@ -35,7 +35,7 @@ TEST(Seeds, GreyPixelGoesToTheAxisOfItsDarkestStoredNeighbour)
         SCOPED_TRACE(c.name);
         const auto pixels = maskImage(plusMask(c), 3);
         std::vector<float> horiz(9), vert(9);
-        scanSeeds(pixels.data(), 3, 3, 3, c.invert, horiz.data(), vert.data());
+        scanSeeds(pixelsOf(pixels, 3, 3, 3), c.invert, planeOf(horiz, 3, 3), planeOf(vert, 3, 3));
         const uint8_t val = c.invert ? 255 - c.centre : c.centre;
         const float coverage = static_cast<float>(val / 255.0);
         EXPECT_EQ(horiz[4], c.expectHorizontal ? coverage : 0.0f);
@@ -54,7 +54,7 @@ TEST(Seeds, ClassesOfWhiteBlackAndBorderPixels)
     for (int channels : {3, 4}) {
         const auto pixels = maskImage(red, channels);
         std::vector<float> horiz(12), vert(12);
-        scanSeeds(pixels.data(), 4, 3, channels, false, horiz.data(), vert.data());
+        scanSeeds(pixelsOf(pixels, 4, 3, channels), false, planeOf(horiz, 4, 3), planeOf(vert, 4, 3));
         for (int i = 0; i < 12; ++i) {
             const float expected = i == 5 ? 9999.0f : 0.0f;
             EXPECT_EQ(horiz[i], expected) << i;
@@ -73,8 +73,8 @@ TEST(Seeds, InvertedBlackShapeEqualsWhiteShape)
     for (size_t i = 0; i < white.size(); ++i)
         black[i] = 255 - white[i];
     std::vector<float> h1(white.size()), v1(white.size()), h2(white.size()), v2(white.size());
-    scanSeeds(maskImage(white, 3).data(), 17, 13, 3, false, h1.data(), v1.data());
-    scanSeeds(maskImage(black, 3).data(), 17, 13, 3, true, h2.data(), v2.data());
+    scanSeeds(pixelsOf(maskImage(white, 3), 17, 13, 3), false, planeOf(h1, 17, 13), planeOf(v1, 17, 13));
+    scanSeeds(pixelsOf(maskImage(black, 3), 17, 13, 3), true, planeOf(h2, 17, 13), planeOf(v2, 17, 13));
     EXPECT_EQ(h1, h2);
     EXPECT_EQ(v1, v2);
 }
@@ -85,7 +85,7 @@ TEST(Seeds, ShapeInAlphaOnlyIsNoShape)
     for (size_t i = 3; i < pixels.size(); i += 4)
         pixels[i] = 255;
     std::vector<float> horiz(25), vert(25);
-    scanSeeds(pixels.data(), 5, 5, 4, false, horiz.data(), vert.data());
+    scanSeeds(pixelsOf(pixels, 5, 5, 4), false, planeOf(horiz, 5, 5), planeOf(vert, 5, 5));
     for (int i = 0; i < 25; ++i)
         EXPECT_EQ(horiz[i] + vert[i], 0.0f);
 }
@@ -98,7 +98,8 @@ TEST(Seeds, MatchesReferenceOnRandomMasks)
         const bool invert = trial % 3 == 0;
         const auto pixels = maskImage(randomMask(rng, width, height), channels);
         std::vector<float> horiz(width * height), vert(width * height);
-        scanSeeds(pixels.data(), width, height, channels, invert, horiz.data(), vert.data());
+        scanSeeds(pixelsOf(pixels, width, height, channels), invert, planeOf(horiz, width, height),
+                  planeOf(vert, width, height));
         const ReferenceVectors expected = referenceSeeds(pixels, width, height, channels, invert);
         EXPECT_EQ(horiz, expected.distHoriz) << trial;
         EXPECT_EQ(vert, expected.distVert) << trial;

@@ -8,6 +8,28 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "render/image_view.h"
+
+// Views of the tests' buffers, for the renderer's stages.
+inline PixelView<uint8_t> pixelsOf(std::vector<uint8_t>& pixels, int width, int height, int channels)
+{
+    return {pixels.data(), width, height, channels};
+}
+inline PixelView<const uint8_t> pixelsOf(const std::vector<uint8_t>& pixels, int width, int height,
+                                         int channels)
+{
+    return {pixels.data(), width, height, channels};
+}
+template <class T>
+PlaneView<T> planeOf(std::vector<T>& values, int width, int height)
+{
+    return {values.data(), width, height};
+}
+template <class T>
+PlaneView<const T> planeOf(const std::vector<T>& values, int width, int height)
+{
+    return {values.data(), width, height};
+}
 
 // An RGB(A) image whose first channel is `red`, other colour channels a
 // pattern of their own and alpha 200, so that tests see stray writes.

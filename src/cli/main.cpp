@@ -56,8 +56,8 @@ int run(int argc, char** argv)
         setRandomStreamPosition(options.seed);
     {
         ProgressBar bar;
-        renderRegion(image.pixels.data(), image.pixels.data(), image.width, image.height,
-                     image.channels, options.vals, options.probePath.empty() ? nullptr : &probe,
+        const PixelView<uint8_t> pixels(image.pixels.data(), image.width, image.height, image.channels);
+        renderRegion(pixels, pixels, options.vals, options.probePath.empty() ? nullptr : &probe,
                      bar.callback());
     }
     if (!writePng(options.outputPath, image, error))

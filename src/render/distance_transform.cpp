@@ -1,7 +1,6 @@
 #include "render/distance_transform.h"
 
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -93,42 +92,42 @@ void relaxRow(float* __restrict h, float* __restrict v, int width, const Prepare
 
 } // namespace
 
-void propagateForward(float* distHoriz, float* distVert, int width, int height,
-                      const ProgressFn& progress)
+void propagateForward(PlaneView<float> distHoriz, PlaneView<float> distVert, const ProgressFn& progress)
 {
+    const int width = distHoriz.width, height = distHoriz.height;
     PreparedRow prepared(width);
     for (int y = 1; y < height; ++y) {
-        float* h = distHoriz + static_cast<size_t>(y) * width;
-        float* v = distVert + static_cast<size_t>(y) * width;
-        prepareRow<1>(h - width, v - width, h, v, width, prepared);
-        relaxRow<1>(h, v, width, prepared);
+        prepareRow<1>(distHoriz.row(y - 1), distVert.row(y - 1), distHoriz.row(y), distVert.row(y),
+                      width, prepared);
+        relaxRow<1>(distHoriz.row(y), distVert.row(y), width, prepared);
         reportRow(progress, 0.05, 0.15, y, height);
     }
 }
 
-void propagateBackward(float* distHoriz, float* distVert, int width, int height,
-                       const ProgressFn& progress)
+void propagateBackward(PlaneView<float> distHoriz, PlaneView<float> distVert, const ProgressFn& progress)
 {
+    const int width = distHoriz.width, height = distHoriz.height;
     PreparedRow prepared(width);
     for (int y = height - 2; y >= 0; --y) {
-        float* h = distHoriz + static_cast<size_t>(y) * width;
-        float* v = distVert + static_cast<size_t>(y) * width;
-        prepareRow<-1>(h + width, v + width, h, v, width, prepared);
-        relaxRow<-1>(h, v, width, prepared);
+        prepareRow<-1>(distHoriz.row(y + 1), distVert.row(y + 1), distHoriz.row(y), distVert.row(y),
+                       width, prepared);
+        relaxRow<-1>(distHoriz.row(y), distVert.row(y), width, prepared);
         reportRow(progress, 0.2, 0.15, y, height);
     }
 }
 
-void computeDistanceField(const float* distHoriz, const float* distVert, float* distDiag,
-                          int width, int height, const ProgressFn& progress)
+void computeDistanceField(PlaneView<const float> distHoriz, PlaneView<const float> distVert,
+                          PlaneView<float> distDiag, const ProgressFn& progress)
 {
-    for (int y = 0; y < height; ++y) {
-        const size_t row = static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            const float h = distHoriz[row + x];
-            const float v = distVert[row + x];
-            distDiag[row + x] = static_cast<float>(std::sqrt(static_cast<double>(h * h + v * v)));
+    for (int y = 0; y < distDiag.height; ++y) {
+        const float* horiz = distHoriz.row(y);
+        const float* vert = distVert.row(y);
+        float* diag = distDiag.row(y);
+        for (int x = 0; x < distDiag.width; ++x) {
+            const float h = horiz[x];
+            const float v = vert[x];
+            diag[x] = static_cast<float>(std::sqrt(static_cast<double>(h * h + v * v)));
         }
-        reportRow(progress, 0.35, 0.15, y, height);
+        reportRow(progress, 0.35, 0.15, y, distDiag.height);
     }
 }

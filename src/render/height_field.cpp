@@ -2,11 +2,12 @@
 
 #include <cmath>
 
-void applyHeightProfile(float* distDiag, size_t count, const OrmoloVals& vals)
+void applyHeightProfile(PlaneView<float> distDiag, const OrmoloVals& vals)
 {
     if (vals.slopeType != SLOPE_ROUND)
         return;
     const double depth = vals.slopeDepthRound;
+    const size_t count = distDiag.count();
     for (size_t i = 0; i < count; ++i)
-        distDiag[i] = static_cast<float>(std::sqrt(static_cast<double>(distDiag[i])) * depth);
+        distDiag.data[i] = static_cast<float>(std::sqrt(static_cast<double>(distDiag.data[i])) * depth);
 }

@@ -1,19 +1,20 @@
 #include "render/level_region.h"
 
-#include <cstddef>
-
 #include "render/normals/flat_round.h"
 #include "render/normals/round2.h"
 
-bool isLevelRegion(const float* heights, int width, int height, float& level)
+bool isLevelRegion(HeightField heights, float& level)
 {
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    if (count == 0)
+    if (heights.width <= 0 || heights.height <= 0)
         return false;
-    for (size_t i = 1; i < count; ++i)
-        if (!(heights[i] == heights[0]))
-            return false;
-    level = heights[0];
+    const float first = heights.at(0, 0);
+    for (int y = 0; y < heights.height; ++y) {
+        const float* row = heights.row(y);
+        for (int x = 0; x < heights.width; ++x)
+            if (!(row[x] == first))
+                return false;
+    }
+    level = first;
     return level == level;
 }
 
@@ -21,10 +22,11 @@ SurfaceNormal levelNormal(float level, const OrmoloVals& vals)
 {
     // A 3 x 3 region: its centre is visited and sees eight neighbours.
     const int size = 3;
-    float field[size * size];
-    for (float& value : field)
+    float values[size * size];
+    for (float& value : values)
         value = level;
+    const HeightField field(values, size, size);
     if (vals.slopeType == SLOPE_ROUND2)
-        return round2Normal(makeRound2Kernel(field, size, size, vals), field, size, size, 1, 1);
-    return flatRoundNormal(makeFlatRoundKernel(field, size, size, vals), field, size, size, 1, 1);
+        return round2Normal(makeRound2Kernel(field, vals), 1, 1);
+    return flatRoundNormal(makeFlatRoundKernel(field, vals), 1, 1);
 }

@@ -7,11 +7,12 @@
 #pragma once
 
 #include "host/ormolo_vals.h"
+#include "render/height_field.h"
 #include "render/surface_normal.h"
 
 // True, with that height in `level`, when every pixel of the region has the
 // same height (NaN heights never compare equal).
-bool isLevelRegion(const float* heights, int width, int height, float& level);
+bool isLevelRegion(HeightField heights, float& level);
 
 // The normal of every visited pixel of a level region of height `level`,
 // greater than 0 (inside), under the given profile.

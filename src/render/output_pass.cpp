@@ -22,11 +22,8 @@ namespace {
 constexpr int columnsPerStep = 256;
 
 struct PassContext {
-    const float* heights;
-    uint8_t* output;
-    int width;
-    int height;
-    int channels;
+    HeightField heights;
+    PixelView<uint8_t> output;
     OutputRule rule;
     const NormalsOfRow& normalsOfRow;
     // Stream position of the first draw of each row's blurred pixels.
@@ -41,14 +38,14 @@ bool isInside(float height)
 // Blurred probe pixels draw 16 values each, in pass order: rows ascending,
 // columns ascending. Reserving the whole pass's draws up front gives every
 // row its own starting position, whichever thread renders it.
-std::vector<uint64_t> reserveRowDraws(const float* heights, int width, int height)
+std::vector<uint64_t> reserveRowDraws(HeightField heights)
 {
-    std::vector<uint64_t> rowFirstDraw(static_cast<size_t>(std::max(height, 0)));
+    std::vector<uint64_t> rowFirstDraw(static_cast<size_t>(std::max(heights.height, 0)));
     uint64_t draws = 0;
-    for (int y = 1; y <= height - 2; ++y) {
+    for (int y = 1; y <= heights.height - 2; ++y) {
         rowFirstDraw[y] = draws;
-        const float* row = heights + static_cast<size_t>(y) * width;
-        for (int x = 1; x <= width - 2; ++x)
+        const float* row = heights.row(y);
+        for (int x = 1; x <= heights.width - 2; ++x)
             if (isInside(row[x]))
                 draws += drawsPerBlurredPixel;
     }
@@ -63,24 +60,24 @@ std::vector<uint64_t> reserveRowDraws(const float* heights, int width, int heigh
 void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, SurfaceNormal* normals,
                   uint64_t& draw)
 {
+    const int channels = pass.output.channels;
     pass.normalsOfRow(y, xBegin, xEnd, normals);
-    uint8_t* row = pass.output + static_cast<size_t>(y) * pass.width * pass.channels;
-    const float* heightRow = pass.heights + static_cast<size_t>(y) * pass.width;
+    const float* heightRow = pass.heights.row(y);
     const ProbeImage* probe = pass.rule.probe;
     for (int x = xBegin; x < xEnd; ++x) {
-        uint8_t* pixel = row + static_cast<size_t>(x) * pass.channels;
+        uint8_t* pixel = pass.output.at(x, y);
         const SurfaceNormal normal = normals[x - xBegin];
         const bool inside = isInside(heightRow[x]);
         if (!probe) {
             if (inside)
-                encodeNormal(normal, pixel, pass.channels);
+                encodeNormal(normal, pixel, channels);
             else
-                encodeOutside(pixel, pass.channels);
+                encodeOutside(pixel, channels);
         } else if (inside) {
-            reflectInside(*probe, normal, pass.rule.specularity, draw, pixel, pass.channels);
+            reflectInside(*probe, normal, pass.rule.specularity, draw, pixel, channels);
             draw += drawsPerBlurredPixel;
         } else {
-            reflectOutside(*probe, pixel, pass.channels);
+            reflectOutside(*probe, pixel, channels);
         }
     }
 }
@@ -173,8 +170,8 @@ template <typename AfterStep>
 void takeRows(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
               const AfterStep& afterStep)
 {
-    const int columns = pass.width - 2;
-    for (int y = board.nextRow++; y <= pass.height - 2; y = board.nextRow++) {
+    const int columns = pass.heights.width - 2;
+    for (int y = board.nextRow++; y <= pass.heights.height - 2; y = board.nextRow++) {
         uint64_t draw = pass.rowFirstDraw.empty() ? 0 : pass.rowFirstDraw[y];
         for (int x = 1; x <= columns; x += columnsPerStep) {
             const int xEnd = std::min(x + columnsPerStep, columns + 1);
@@ -211,15 +208,16 @@ int workerCount(int threads)
 
 } // namespace
 
-void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
-                     const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,
-                     const ProgressFn& progress, std::chrono::milliseconds heartbeat)
+void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
+                     const NormalsOfRow& normalsOfRow, int threads, const ProgressFn& progress,
+                     std::chrono::milliseconds heartbeat)
 {
+    const int width = heights.width, height = heights.height;
     if (height <= 2)
         return;
-    PassContext pass{heights, output, width, height, channels, rule, normalsOfRow, {}};
+    PassContext pass{heights, output, rule, normalsOfRow, {}};
     if (rule.probe && probeIsBlurred(rule.specularity))
-        pass.rowFirstDraw = reserveRowDraws(heights, width, height);
+        pass.rowFirstDraw = reserveRowDraws(heights);
     const int workers = std::min(workerCount(threads), height - 2);
 
     // Every buffer is made here, so that the helpers allocate nothing.

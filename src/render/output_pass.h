@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "render/height_field.h"
+#include "render/image_view.h"
 #include "render/probe_image.h"
 #include "render/progress.h"
 #include "render/surface_normal.h"
@@ -22,10 +24,10 @@ struct OutputRule {
     double specularity;
 };
 
-// `threads` 0 means one per core; where the system cannot start them all,
-// the pass goes on with those it has. Besides each tenth row's report,
-// progress is reported whenever `heartbeat` passes without a report.
-void writeOutputPass(const float* heights, uint8_t* output, int width, int height, int channels,
-                     const OutputRule& rule, const NormalsOfRow& normalsOfRow, int threads,
-                     const ProgressFn& progress,
+// `output` has the size of `heights`. `threads` 0 means one per core; where
+// the system cannot start them all, the pass goes on with those it has.
+// Besides each tenth row's report, progress is reported whenever `heartbeat`
+// passes without a report.
+void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
+                     const NormalsOfRow& normalsOfRow, int threads, const ProgressFn& progress,
                      std::chrono::milliseconds heartbeat = std::chrono::seconds(1));

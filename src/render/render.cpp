@@ -1,9 +1,8 @@
 #include "render/render.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <cassert>
 #include <cstring>
-#include <memory>
 
 #include "render/distance_transform.h"
 #include "render/height_field.h"
@@ -22,62 +21,63 @@ void report(const ProgressFn& progress, const char* text, double fraction)
 }
 
 // Seeds, both distance passes and the distance field, as one float per pixel.
-std::unique_ptr<float[]> distanceField(const uint8_t* input, int width, int height, int channels,
-                                       bool invertInput, const ProgressFn& progress)
+Plane<float> distanceField(PixelView<const uint8_t> input, bool invertInput, const ProgressFn& progress)
 {
-    const size_t count = static_cast<size_t>(width) * height;
-    std::unique_ptr<float[]> distHoriz(new float[count]);
-    std::unique_ptr<float[]> distVert(new float[count]);
-    scanSeeds(input, width, height, channels, invertInput, distHoriz.get(), distVert.get());
+    Plane<float> distHoriz(input.width, input.height);
+    Plane<float> distVert(input.width, input.height);
+    scanSeeds(input, invertInput, distHoriz, distVert);
     report(progress, "Ormolo 2.0: Distance Transform...", 0.05);
-    propagateForward(distHoriz.get(), distVert.get(), width, height, progress);
-    propagateBackward(distHoriz.get(), distVert.get(), width, height, progress);
-    std::unique_ptr<float[]> distDiag(new float[count]);
-    computeDistanceField(distHoriz.get(), distVert.get(), distDiag.get(), width, height, progress);
+    propagateForward(distHoriz, distVert, progress);
+    propagateBackward(distHoriz, distVert, progress);
+    Plane<float> distDiag(input.width, input.height);
+    computeDistanceField(distHoriz, distVert, distDiag, progress);
     return distDiag;
 }
 
 } // namespace
 
-void renderRegion(const uint8_t* input, uint8_t* output, int width, int height, int channels,
-                  const OrmoloVals& vals, const ProbeImage* probe, const ProgressFn& progress,
-                  int threads)
+void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const OrmoloVals& vals,
+                  const ProbeImage* probe, const ProgressFn& progress, int threads)
 {
-    if (width <= 0 || height <= 0)
+    assert(input.width == output.width && input.height == output.height &&
+           input.channels == output.channels);
+    if (input.width <= 0 || input.height <= 0)
         return;
+    // A render reports 0.01 once its region is known and 0.02 once its
+    // buffers are set up. Hosts read the region into memory before this
+    // call, so the two come back to back; both stay, so that every host
+    // shows the same sequence of reports.
     report(progress, nullptr, 0.01);
     report(progress, nullptr, 0.02);
-    std::unique_ptr<float[]> heights =
-        distanceField(input, width, height, channels, vals.invertInput != 0, progress);
+    Plane<float> heights = distanceField(input, vals.invertInput != 0, progress);
     report(progress, "Ormolo 2.0: Computing height field...", 0.5);
-    applyHeightProfile(heights.get(), static_cast<size_t>(width) * height, vals);
+    applyHeightProfile(heights, vals);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
 
-    if (output != input)
-        std::memcpy(output, input, static_cast<size_t>(width) * height * channels);
-    const float* field = heights.get();
+    if (output.data != input.data)
+        std::memcpy(output.data, input.data, input.byteCount());
     const OutputRule rule{probe, vals.specularity};
     // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
-    if (isLevelRegion(field, width, height, level) && level > 0.0f) {
+    if (isLevelRegion(heights, level) && level > 0.0f) {
         const SurfaceNormal normal = levelNormal(level, vals);
-        writeOutputPass(field, output, width, height, channels, rule,
+        writeOutputPass(heights, output, rule,
                         [normal](int, int xBegin, int xEnd, SurfaceNormal* normals) {
                             std::fill(normals, normals + std::max(xEnd - xBegin, 0), normal);
                         },
                         threads, progress);
     } else if (vals.slopeType == SLOPE_ROUND2) {
-        const Round2Kernel kernel = makeRound2Kernel(field, width, height, vals);
-        writeOutputPass(field, output, width, height, channels, rule,
+        const Round2Kernel kernel = makeRound2Kernel(heights, vals);
+        writeOutputPass(heights, output, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            round2NormalsRow(kernel, field, width, height, y, xBegin, xEnd, normals);
+                            round2NormalsRow(kernel, y, xBegin, xEnd, normals);
                         },
                         threads, progress);
     } else {
-        const FlatRoundKernel kernel = makeFlatRoundKernel(field, width, height, vals);
-        writeOutputPass(field, output, width, height, channels, rule,
+        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
+        writeOutputPass(heights, output, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            flatRoundNormalsRow(kernel, field, width, height, y, xBegin, xEnd, normals);
+                            flatRoundNormalsRow(kernel, y, xBegin, xEnd, normals);
                         },
                         threads, progress);
     }

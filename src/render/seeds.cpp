@@ -43,23 +43,23 @@ void writeSeed(uint8_t val, Situation situation, float& horiz, float& vert)
 
 } // namespace
 
-void scanSeeds(const uint8_t* pixels, int width, int height, int channels, bool invertInput,
-               float* distHoriz, float* distVert)
+void scanSeeds(PixelView<const uint8_t> pixels, bool invertInput, PlaneView<float> distHoriz,
+               PlaneView<float> distVert)
 {
     // Inversion of a byte b is 255 - b, its bitwise complement.
     const uint8_t flip = invertInput ? 255 : 0;
-    const size_t bytesPerRow = static_cast<size_t>(width) * channels;
+    const int width = pixels.width, height = pixels.height, channels = pixels.channels;
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = pixels + y * bytesPerRow;
-        float* horiz = distHoriz + static_cast<size_t>(y) * width;
-        float* vert = distVert + static_cast<size_t>(y) * width;
+        const uint8_t* row = pixels.row(y);
+        float* horiz = distHoriz.row(y);
+        float* vert = distVert.row(y);
         if (y == 0 || y == height - 1 || width <= 2) {
             for (int x = 0; x < width; ++x)
-                writeSeed(row[static_cast<size_t>(x) * channels] ^ flip, onBorder, horiz[x], vert[x]);
+                writeSeed(pixels.at(x, y)[0] ^ flip, onBorder, horiz[x], vert[x]);
             continue;
         }
-        const uint8_t* rowAbove = row - bytesPerRow;
-        const uint8_t* rowBelow = row + bytesPerRow;
+        const uint8_t* rowAbove = pixels.row(y - 1);
+        const uint8_t* rowBelow = pixels.row(y + 1);
         writeSeed(row[0] ^ flip, onBorder, horiz[0], vert[0]);
         for (int x = 1; x <= width - 2; ++x) {
             // The axis of the darkest neighbour, by the stored (never
@@ -69,6 +69,6 @@ void scanSeeds(const uint8_t* pixels, int width, int height, int channels, bool 
                                     std::min(rowAbove[at], rowBelow[at]);
             writeSeed(row[at] ^ flip, static_cast<Situation>(coverVertical + horizontal), horiz[x], vert[x]);
         }
-        writeSeed(row[bytesPerRow - channels] ^ flip, onBorder, horiz[width - 1], vert[width - 1]);
+        writeSeed(pixels.at(width - 1, y)[0] ^ flip, onBorder, horiz[width - 1], vert[width - 1]);
     }
 }

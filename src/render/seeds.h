@@ -5,9 +5,10 @@
 
 #include <cstdint>
 
+#include "render/image_view.h"
+
 constexpr float unreachedDistance = 9999.0f;
 
-// `pixels` holds width * height * channels bytes, row-major. Fills
-// distHoriz and distVert (width * height floats each).
-void scanSeeds(const uint8_t* pixels, int width, int height, int channels, bool invertInput,
-               float* distHoriz, float* distVert);
+// Fills distHoriz and distVert, planes of the pixels' size.
+void scanSeeds(PixelView<const uint8_t> pixels, bool invertInput, PlaneView<float> distHoriz,
+               PlaneView<float> distVert);

@@ -36,7 +36,8 @@ bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint heigh
 
     ProbeImage probe;
     const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
-    renderRegion(pixels, pixels, width, height, channels, bVals, reflectsProbe ? &probe : nullptr,
+    const PixelView<uint8_t> region(pixels, width, height, channels);
+    renderRegion(region, region, bVals, reflectsProbe ? &probe : nullptr,
                  final ? ProgressFn(forwardToProgressBar) : ProgressFn());
 
     // Every row goes back, border rows included: a shadow row left unwritten

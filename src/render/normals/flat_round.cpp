@@ -27,23 +27,25 @@ DiscWeights sumDiscWeights(const FlatRoundKernel& kernel, int32_t radius)
     return sum;
 }
 
-bool discInside(int32_t radius, int x, int y, int width, int height)
+bool discInside(int32_t radius, int x, int y, HeightField heights)
 {
-    return x >= radius && y >= radius && int64_t{x} + radius < width && int64_t{y} + radius < height;
+    return x >= radius && y >= radius && int64_t{x} + radius < heights.width &&
+           int64_t{y} + radius < heights.height;
 }
 
 // The weight sums of every radius that some visited inside pixel with a
 // whole disc uses.
-void fillWholeDiscWeights(FlatRoundKernel& kernel, const float* heights, int width, int height)
+void fillWholeDiscWeights(FlatRoundKernel& kernel)
 {
+    const HeightField heights = kernel.heights;
     std::vector<bool> used;
-    for (int y = 1; y <= height - 2; ++y) {
-        const float* row = heights + static_cast<size_t>(y) * width;
-        for (int x = 1; x <= width - 2; ++x) {
+    for (int y = 1; y <= heights.height - 2; ++y) {
+        const float* row = heights.row(y);
+        for (int x = 1; x <= heights.width - 2; ++x) {
             if (!(row[x] > 0.0f))
                 continue;
             const int32_t radius = flatRoundRadius(kernel, row[x]);
-            if (radius < 0 || !discInside(radius, x, y, width, height))
+            if (radius < 0 || !discInside(radius, x, y, heights))
                 continue;
             if (used.size() <= static_cast<size_t>(radius))
                 used.resize(static_cast<size_t>(radius) + 1);
@@ -81,17 +83,17 @@ bool componentByClosedForm(float meanSlope, float& component)
 
 } // namespace
 
-FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
-                                    const OrmoloVals& vals)
+FlatRoundKernel makeFlatRoundKernel(HeightField heights, const OrmoloVals& vals)
 {
     FlatRoundKernel kernel;
+    kernel.heights = heights;
     kernel.flat = vals.slopeType == SLOPE_FLAT;
     kernel.maxFlatRadius = vals.maxNormalMapBlurRadius;
-    kernel.coverRadius = regionCoverRadius(width, height);
-    int32_t radius = largestKernelRadius(heights, width, height);
+    kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
+    int32_t radius = largestKernelRadius(heights);
     if (kernel.flat)
         radius = std::min(radius, kernel.maxFlatRadius);
-    kernel.shape = offsetTableShape(std::max(radius, 0), width, height);
+    kernel.shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
 
     // Flat shortens the kernel length by (10 - depth) + 1, in float.
     const float flatFactor = (10.0f - vals.slopeDepthFlat) + 1.0f;
@@ -111,7 +113,7 @@ FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
             kernel.sine[at] = std::sin(static_cast<double>(angle));
         }
     }
-    fillWholeDiscWeights(kernel, heights, width, height);
+    fillWholeDiscWeights(kernel);
     return kernel;
 }
 
@@ -121,11 +123,10 @@ int32_t flatRoundRadius(const FlatRoundKernel& kernel, float centre)
     return kernel.flat ? std::min(radius, kernel.maxFlatRadius) : radius;
 }
 
-const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radius, int x, int y,
-                                    int width, int height)
+const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radius, int x, int y)
 {
     if (radius < 0 || static_cast<size_t>(radius) >= kernel.wholeDisc.size() ||
-        kernel.wholeDisc[radius].x < 0.0f || !discInside(radius, x, y, width, height))
+        kernel.wholeDisc[radius].x < 0.0f || !discInside(radius, x, y, kernel.heights))
         return nullptr;
     return &kernel.wholeDisc[radius];
 }
@@ -142,19 +143,19 @@ float flatRoundComponent(float meanSlope)
     return componentByAngle(meanSlope);
 }
 
-SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, const float* heights, int width,
-                              int height, int x, int y)
+SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, int x, int y)
 {
-    const float centre = heights[static_cast<size_t>(y) * width + x];
+    const HeightField heights = kernel.heights;
+    const float centre = heights.at(x, y);
     const int32_t radius = flatRoundRadius(kernel, centre);
-    const DiscWeights* whole = wholeDiscWeights(kernel, radius, x, y, width, height);
+    const DiscWeights* whole = wholeDiscWeights(kernel, radius, x, y);
     float dx = 0.0f;
     float dy = 0.0f;
     DiscWeights weights{0.01f, 0.01f};
-    const OffsetRange rows = clippedOffsets(radius, y, height);
+    const OffsetRange rows = clippedOffsets(radius, y, heights.height);
     for (int32_t ky = rows.first; ky <= rows.last; ++ky) {
-        const OffsetRange cols = clippedOffsets(discHalfWidth(radius, ky), x, width);
-        const float* neighbours = heights + static_cast<size_t>(y + ky) * width + x;
+        const OffsetRange cols = clippedOffsets(discHalfWidth(radius, ky), x, heights.width);
+        const float* neighbours = heights.row(y + ky) + x;
         const size_t tableRow = kernel.shape.index(0, ky);
         const float* lengths = kernel.length.data() + tableRow;
         const double* cosines = kernel.cosine.data() + tableRow;

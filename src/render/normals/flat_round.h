@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "render/height_field.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/offset_window.h"
 #include "render/surface_normal.h"
@@ -16,9 +17,11 @@ struct DiscWeights {
     float y;
 };
 
-// Everything of the estimate that depends only on a neighbour's offset or on
-// the radius, computed once per render.
+// The estimate over one height field: the field itself, and everything that
+// depends only on a neighbour's offset or on the radius, computed once per
+// render.
 struct FlatRoundKernel {
+    HeightField heights;
     bool flat;
     int32_t maxFlatRadius;
     int32_t coverRadius;
@@ -33,16 +36,14 @@ struct FlatRoundKernel {
     std::vector<DiscWeights> wholeDisc;
 };
 
-FlatRoundKernel makeFlatRoundKernel(const float* heights, int width, int height,
-                                    const OrmoloVals& vals);
+FlatRoundKernel makeFlatRoundKernel(HeightField heights, const OrmoloVals& vals);
 
 // The disc radius of a pixel of this height; negative for none at all.
 int32_t flatRoundRadius(const FlatRoundKernel& kernel, float centre);
 
 // The weight sums of the disc of this radius around (x, y) if it lies wholly
 // inside the region and the kernel has them, else nullptr.
-const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radius, int x, int y,
-                                    int width, int height);
+const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radius, int x, int y);
 
 // A normal component from a mean slope t: -cos(atan2(1, t)), which is a tiny
 // negative number rather than 0 for a level slope.
@@ -50,13 +51,11 @@ float flatRoundComponent(float meanSlope);
 
 // The normal of the inside pixel (x, y) of the height field, one pixel at a
 // time.
-SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, const float* heights, int width,
-                              int height, int x, int y);
+SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, int x, int y);
 
 // The normals of the inside pixels (height > 0) among columns
 // xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
 // pixels are left as they are. Neighbouring pixels are computed together in
 // the lanes of the given instruction set, which the processor must run.
-void flatRoundNormalsRow(const FlatRoundKernel& kernel, const float* heights, int width,
-    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals,
-    LaneSet lanes = bestLaneSet());
+void flatRoundNormalsRow(const FlatRoundKernel& kernel, int y, int xBegin, int xEnd,
+                         SurfaceNormal* normals, LaneSet lanes = defaultLaneSet());

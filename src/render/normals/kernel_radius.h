@@ -3,8 +3,9 @@
 #pragma once
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
+
+#include "render/height_field.h"
 
 // A radius at which the neighbourhood already covers every pixel of the
 // region, for the disc and for Round2's trimmed window alike (the window
@@ -28,14 +29,14 @@ inline int32_t kernelRadius(float height, int32_t coverRadius)
 
 // The largest radius any visited inside pixel (rows 1..height-2, columns
 // 1..width-2, height > 0) asks for, or -1 when there is none.
-inline int32_t largestKernelRadius(const float* heights, int width, int height)
+inline int32_t largestKernelRadius(HeightField heights)
 {
     float highest = 0.0f;
-    for (int y = 1; y <= height - 2; ++y) {
-        const float* row = heights + static_cast<size_t>(y) * width;
-        for (int x = 1; x <= width - 2; ++x)
+    for (int y = 1; y <= heights.height - 2; ++y) {
+        const float* row = heights.row(y);
+        for (int x = 1; x <= heights.width - 2; ++x)
             if (row[x] > highest)
                 highest = row[x];
     }
-    return highest > 0.0f ? kernelRadius(highest, regionCoverRadius(width, height)) : -1;
+    return highest > 0.0f ? kernelRadius(highest, regionCoverRadius(heights.width, heights.height)) : -1;
 }

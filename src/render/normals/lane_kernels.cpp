@@ -5,7 +5,7 @@
 // pragma. Everything the kernels call from outside is included before the
 // pragmas, so shared inline code keeps the baseline instruction set and only
 // the kernels themselves use the wider registers. The caller picks the copy
-// at run time (bestLaneSet by default).
+// at run time (defaultLaneSet unless it names one).
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -18,8 +18,8 @@
 #endif
 
 #include "render/normals/disc_rows.h"
-#include "render/normals/kernel_radius.h"
 #include "render/normals/flat_round.h"
+#include "render/normals/kernel_radius.h"
 #include "render/normals/round2.h"
 
 namespace {
@@ -28,78 +28,71 @@ namespace {
 #pragma GCC push_options
 #pragma GCC target("avx512f")
 namespace avx512 {
-constexpr int L = 16;
+#define ORMOLO_LANE_COUNT 16
 #include "render/normals/lane_vectors.inc"
-inline F sqrtLanes(F v)
-{
-    const __m512 m = reinterpret_cast<__m512>(v);
-    return reinterpret_cast<F>(_mm512_mask_sqrt_ps(m, 0xffff, m));
-}
 #include "render/normals/flat_round_lanes.inc"
 #include "render/normals/round2_lanes.inc"
+#undef ORMOLO_LANE_COUNT
+#undef ORMOLO_LANE_VECTORS
 } // namespace avx512
 #pragma GCC pop_options
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
 namespace avx2 {
-constexpr int L = 8;
+#define ORMOLO_LANE_COUNT 8
 #include "render/normals/lane_vectors.inc"
-inline F sqrtLanes(F v)
-{
-    return reinterpret_cast<F>(_mm256_sqrt_ps(reinterpret_cast<__m256>(v)));
-}
 #include "render/normals/flat_round_lanes.inc"
 #include "render/normals/round2_lanes.inc"
+#undef ORMOLO_LANE_COUNT
+#undef ORMOLO_LANE_VECTORS
 } // namespace avx2
 #pragma GCC pop_options
 #endif
 
 namespace portable {
-constexpr int L = 4;
+#define ORMOLO_LANE_COUNT 4
 #include "render/normals/lane_vectors.inc"
-inline F sqrtLanes(F v)
-{
-    for (int i = 0; i < L; ++i)
-        v[i] = static_cast<float>(std::sqrt(static_cast<double>(v[i])));
-    return v;
-}
 #include "render/normals/flat_round_lanes.inc"
 #include "render/normals/round2_lanes.inc"
+#undef ORMOLO_LANE_COUNT
+#undef ORMOLO_LANE_VECTORS
 } // namespace portable
+
+// The row functions of one instruction set.
+struct RowKernels {
+    void (*flatRound)(const FlatRoundKernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    void (*round2)(const Round2Kernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+};
+
+const RowKernels& rowKernels([[maybe_unused]] LaneSet lanes)
+{
+    static constexpr RowKernels portableKernels{portable::flatRoundRow, portable::round2Row};
+#if defined(__x86_64__)
+    static constexpr RowKernels avx2Kernels{avx2::flatRoundRow, avx2::round2Row};
+    static constexpr RowKernels avx512Kernels{avx512::flatRoundRow, avx512::round2Row};
+    switch (lanes) {
+    case LaneSet::Avx512:
+        return avx512Kernels;
+    case LaneSet::Avx2:
+        return avx2Kernels;
+    case LaneSet::Portable:
+        break;
+    }
+#endif
+    return portableKernels;
+}
 
 } // namespace
 
-void flatRoundNormalsRow(const FlatRoundKernel& kernel, const float* heights, int width,
-    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals, LaneSet lanes)
+void flatRoundNormalsRow(const FlatRoundKernel& kernel, int y, int xBegin, int xEnd,
+                         SurfaceNormal* normals, LaneSet lanes)
 {
-    switch (lanes) {
-#if defined(__x86_64__)
-    case LaneSet::Avx512:
-        avx512::flatRoundRow(kernel, heights, width, height, y, xBegin, xEnd, normals);
-        return;
-    case LaneSet::Avx2:
-        avx2::flatRoundRow(kernel, heights, width, height, y, xBegin, xEnd, normals);
-        return;
-#endif
-    default:
-        portable::flatRoundRow(kernel, heights, width, height, y, xBegin, xEnd, normals);
-    }
+    rowKernels(lanes).flatRound(kernel, y, xBegin, xEnd, normals);
 }
 
-void round2NormalsRow(const Round2Kernel& kernel, const float* heights, int width, int height,
-                      int y, int xBegin, int xEnd, SurfaceNormal* normals, LaneSet lanes)
+void round2NormalsRow(const Round2Kernel& kernel, int y, int xBegin, int xEnd, SurfaceNormal* normals,
+                      LaneSet lanes)
 {
-    switch (lanes) {
-#if defined(__x86_64__)
-    case LaneSet::Avx512:
-        avx512::round2Row(kernel, heights, width, height, y, xBegin, xEnd, normals);
-        return;
-    case LaneSet::Avx2:
-        avx2::round2Row(kernel, heights, width, height, y, xBegin, xEnd, normals);
-        return;
-#endif
-    default:
-        portable::round2Row(kernel, heights, width, height, y, xBegin, xEnd, normals);
-    }
+    rowKernels(lanes).round2(kernel, y, xBegin, xEnd, normals);
 }

@@ -1,5 +1,24 @@
 #include "render/normals/lane_set.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr LaneSet everySet[] = {LaneSet::Portable, LaneSet::Avx2, LaneSet::Avx512};
+
+LaneSet widestRunning(bool (*runs)(LaneSet))
+{
+    LaneSet widest = LaneSet::Portable;
+    for (LaneSet set : everySet)
+        if (runs(set))
+            widest = set;
+    return widest;
+}
+
+} // namespace
+
 bool laneSetRuns(LaneSet set)
 {
 #if defined(__x86_64__)
@@ -17,10 +36,43 @@ bool laneSetRuns(LaneSet set)
 #endif
 }
 
-LaneSet bestLaneSet()
+const char* laneSetName(LaneSet set)
 {
-    static const LaneSet best = laneSetRuns(LaneSet::Avx512) ? LaneSet::Avx512
-                                : laneSetRuns(LaneSet::Avx2) ? LaneSet::Avx2
-                                                             : LaneSet::Portable;
-    return best;
+    switch (set) {
+    case LaneSet::Avx512:
+        return "avx512";
+    case LaneSet::Avx2:
+        return "avx2";
+    case LaneSet::Portable:
+        break;
+    }
+    return "portable";
+}
+
+LaneChoice chooseLaneSet(const char* requested, bool (*runs)(LaneSet))
+{
+    const LaneSet widest = widestRunning(runs);
+    if (!requested || !*requested)
+        return {widest, {}};
+    for (LaneSet set : everySet) {
+        if (std::strcmp(requested, laneSetName(set)) != 0)
+            continue;
+        if (runs(set))
+            return {set, {}};
+        return {widest, std::string("ORMOLO_LANES=") + requested +
+                            ": this processor cannot run it; using " + laneSetName(widest)};
+    }
+    return {widest, std::string("ORMOLO_LANES=") + requested +
+                        " is not one of portable, avx2, avx512; using " + laneSetName(widest)};
+}
+
+LaneSet defaultLaneSet()
+{
+    static const LaneSet chosen = [] {
+        const LaneChoice choice = chooseLaneSet(std::getenv("ORMOLO_LANES"), laneSetRuns);
+        if (!choice.refusal.empty())
+            std::fprintf(stderr, "ormolo2: %s\n", choice.refusal.c_str());
+        return choice.set;
+    }();
+    return chosen;
 }

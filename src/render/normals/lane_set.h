@@ -2,6 +2,8 @@
 // Every set gives the same bits; they differ only in speed.
 #pragma once
 
+#include <string>
+
 enum class LaneSet {
     Portable,  // generic vectors of 4 lanes, any processor
     Avx2,      // 8 lanes
@@ -11,5 +13,20 @@ enum class LaneSet {
 // Whether this processor can run the set.
 bool laneSetRuns(LaneSet set);
 
-// The widest set this processor runs, detected once.
-LaneSet bestLaneSet();
+// The set's name as ORMOLO_LANES spells it: portable, avx2 or avx512.
+const char* laneSetName(LaneSet set);
+
+struct LaneChoice {
+    LaneSet set;
+    std::string refusal;  // why the requested set was not taken; empty if it was
+};
+
+// The set for a request by name (null or empty: none), on a processor that
+// runs the sets for which `runs` is true: the named one if it runs, else the
+// widest that does, with the reason for the refusal.
+LaneChoice chooseLaneSet(const char* requested, bool (*runs)(LaneSet));
+
+// The set the row kernels use when the caller names none: ORMOLO_LANES
+// chosen as above, so that a user or a test can pin one path of the
+// process. Read once; a refusal is reported on stderr once.
+LaneSet defaultLaneSet();

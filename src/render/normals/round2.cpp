@@ -16,22 +16,23 @@ float rootOfSum(float sum)
 
 } // namespace
 
-Round2Kernel makeRound2Kernel(const float* heights, int width, int height, const OrmoloVals& vals)
+Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals)
 {
     Round2Kernel kernel;
+    kernel.heights = heights;
     kernel.depth = vals.slopeDepthRound2;
-    kernel.coverRadius = regionCoverRadius(width, height);
-    const int32_t radius = largestKernelRadius(heights, width, height);
-    kernel.shape = offsetTableShape(std::max(radius, 0), width, height);
+    kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
+    const int32_t radius = largestKernelRadius(heights);
+    kernel.shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
     kernel.length.resize(kernel.shape.size());
     for (int ky = -kernel.shape.halfHeight; ky <= kernel.shape.halfHeight; ++ky)
         for (int kx = -kernel.shape.halfWidth; kx <= kernel.shape.halfWidth; ++kx)
             kernel.length[kernel.shape.index(kx, ky)] =
                 rootOfSum(static_cast<float>(int64_t{kx} * kx + int64_t{ky} * ky));
-    const size_t count = static_cast<size_t>(width) * height;
-    kernel.rootHeight.resize(count);
+    kernel.rootHeight = Plane<double>(heights.width, heights.height);
+    const size_t count = heights.count();
     for (size_t i = 0; i < count; ++i)
-        kernel.rootHeight[i] = std::sqrt(static_cast<double>(heights[i]));
+        kernel.rootHeight.data[i] = std::sqrt(static_cast<double>(heights.data[i]));
     return kernel;
 }
 
@@ -43,21 +44,20 @@ int32_t round2WindowHalfWidth(int32_t radius)
     return radius - radius % trim;
 }
 
-FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, int width,
-                              int height, int x, int y)
+FacetNormalSum round2FacetSum(const Round2Kernel& kernel, int x, int y)
 {
-    const size_t centreAt = static_cast<size_t>(y) * width + x;
-    const int32_t radius = kernelRadius(heights[centreAt], kernel.coverRadius);
+    const int32_t radius = kernelRadius(kernel.heights.at(x, y), kernel.coverRadius);
     const int32_t window = round2WindowHalfWidth(radius);
-    const double centreRoot = kernel.rootHeight[centreAt];
-    const OffsetRange rows = clippedOffsets(window, y, height);
+    const double centreRoot = kernel.rootHeight.at(x, y);
+    const OffsetRange rows = clippedOffsets(window, y, kernel.heights.height);
     float nx = 0.0f;
     float ny = 0.0f;
     float nz = 0.0f;
     for (int32_t ky = rows.first; ky <= rows.last; ++ky) {
         // The disc of the radius, trimmed to the window.
-        const OffsetRange cols = clippedOffsets(std::min(window, discHalfWidth(radius, ky)), x, width);
-        const double* neighbourRoots = kernel.rootHeight.data() + static_cast<size_t>(y + ky) * width + x;
+        const OffsetRange cols =
+            clippedOffsets(std::min(window, discHalfWidth(radius, ky)), x, kernel.heights.width);
+        const double* neighbourRoots = kernel.rootHeight.row(y + ky) + x;
         const float* lengths = kernel.length.data() + kernel.shape.index(0, ky);
         for (int32_t kx = cols.first; kx <= cols.last; ++kx) {
             if (kx == 0 && ky == 0)
@@ -82,8 +82,7 @@ SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum)
     return {sum.nx / length, sum.ny / length};
 }
 
-SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
-                           int x, int y)
+SurfaceNormal round2Normal(const Round2Kernel& kernel, int x, int y)
 {
-    return round2NormalOfSum(round2FacetSum(kernel, heights, width, height, x, y));
+    return round2NormalOfSum(round2FacetSum(kernel, x, y));
 }

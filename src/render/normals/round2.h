@@ -7,20 +7,23 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "render/height_field.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/offset_window.h"
 #include "render/surface_normal.h"
 
-// What depends only on an offset or on one pixel, computed once per render.
+// The estimate over one height field: the field itself, and what depends only
+// on an offset or on one pixel, computed once per render.
 struct Round2Kernel {
+    HeightField heights;
     double depth;
     int32_t coverRadius;
     OffsetTableShape shape;
-    std::vector<float> length;       // distance to each offset
-    std::vector<double> rootHeight;  // sqrt of every region pixel's height
+    std::vector<float> length;  // distance to each offset
+    Plane<double> rootHeight;   // sqrt of every region pixel's height
 };
 
-Round2Kernel makeRound2Kernel(const float* heights, int width, int height, const OrmoloVals& vals);
+Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals);
 
 // The half-width of the square window that trims a disc of this radius.
 int32_t round2WindowHalfWidth(int32_t radius);
@@ -31,12 +34,10 @@ struct FacetNormalSum {
     float ny;
     float nz;
 };
-FacetNormalSum round2FacetSum(const Round2Kernel& kernel, const float* heights, int width,
-                              int height, int x, int y);
+FacetNormalSum round2FacetSum(const Round2Kernel& kernel, int x, int y);
 
 // The normal of the inside pixel (x, y), one pixel at a time.
-SurfaceNormal round2Normal(const Round2Kernel& kernel, const float* heights, int width, int height,
-                           int x, int y);
+SurfaceNormal round2Normal(const Round2Kernel& kernel, int x, int y);
 
 // The normal from the facet normals' sum.
 SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum);
@@ -45,6 +46,5 @@ SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum);
 // xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
 // pixels are left as they are. Neighbouring pixels are computed together in
 // the lanes of the given instruction set, which the processor must run.
-void round2NormalsRow(const Round2Kernel& kernel, const float* heights, int width,
-    int height, int y, int xBegin, int xEnd, SurfaceNormal* normals,
-    LaneSet lanes = bestLaneSet());
+void round2NormalsRow(const Round2Kernel& kernel, int y, int xBegin, int xEnd, SurfaceNormal* normals,
+                      LaneSet lanes = defaultLaneSet());
