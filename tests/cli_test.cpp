@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "cli/png_io.h"
 #include "cli_fixture.h"
 #include "png_chunks.h"
+#include "render/normals/lane_set.h"
 #include "render/random_stream.h"
 #include "render/render.h"
 #include "test_images.h"
@@ -163,6 +165,43 @@ TEST_F(Cli, HelpDescribesEveryOption)
     for (const char* option : {"--invert", "--slope", "--max-blur-radius", "--depth-flat", "--depth-round",
                                "--depth-round2", "--probe", "--specularity", "--seed", "INPUT.png OUTPUT.png"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+// ORMOLO_LANES pins the normal stages' instruction set for the process: the
+// bytes stay the same, and a value that cannot be honoured is reported once,
+// however many rows and threads ask for the set.
+TEST_F(Cli, LaneSetFromTheEnvironment)
+{
+    std::mt19937 rng(31);
+    const Image image{48, 40, 3, maskImage(randomMask(rng, 48, 40), 3)};
+    std::string error;
+    ASSERT_TRUE(writePng(path("in.png"), image, error)) << error;
+    const struct { const char* value; bool refused; } cases[] = {
+        {"", false},
+        {"portable", false},
+        {"avx2", !laneSetRuns(LaneSet::Avx2)},
+        {"avx512", !laneSetRuns(LaneSet::Avx512)},
+        {"fastest", true},
+    };
+    for (const char* slope : {"round2", "flat --max-blur-radius 9"}) {
+        const std::string arguments = std::string("--slope ") + slope + " " + path("in.png") + " ";
+        ASSERT_EQ(run(arguments + path("default.png")), 0) << errors;
+        Image expected;
+        ASSERT_TRUE(readPng(path("default.png"), expected, error)) << error;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(slope) + ", ORMOLO_LANES=" + c.value);
+            setenv("ORMOLO_LANES", c.value, 1);
+            const int status = run(arguments + path("pinned.png"));
+            unsetenv("ORMOLO_LANES");
+            ASSERT_EQ(status, 0) << errors;
+            const auto reports = std::count(errors.begin(), errors.end(), '\n');
+            EXPECT_EQ(reports, c.refused ? 1 : 0) << errors;
+            EXPECT_EQ(errors.find("ORMOLO_LANES=") != std::string::npos, c.refused) << errors;
+            Image pinned;
+            ASSERT_TRUE(readPng(path("pinned.png"), pinned, error)) << error;
+            EXPECT_EQ(pinned.pixels, expected.pixels);
+        }
+    }
 }
 
 } // namespace

@@ -23,16 +23,7 @@ constexpr int onePixelAtATime = -1;
 
 const char* pathName(int path)
 {
-    switch (path) {
-    case static_cast<int>(LaneSet::Portable):
-        return "Portable";
-    case static_cast<int>(LaneSet::Avx2):
-        return "Avx2";
-    case static_cast<int>(LaneSet::Avx512):
-        return "Avx512";
-    default:
-        return "OnePixelAtATime";
-    }
+    return path == onePixelAtATime ? "OnePixelAtATime" : laneSetName(static_cast<LaneSet>(path));
 }
 
 // Each test runs once per path; a path this processor cannot run is

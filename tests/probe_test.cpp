@@ -216,26 +216,4 @@ TEST(ProbeRender, SuccessiveRendersTakeSuccessiveDraws)
     EXPECT_NE(first, second);
 }
 
-TEST(Render, NormalMapIsTheSameAtEveryThreadCount)
-{
-    std::mt19937 rng(14);
-    for (int trial = 0; trial < 12; ++trial) {
-        const int width = 1 + static_cast<int>(rng() % 40), height = 1 + static_cast<int>(rng() % 40);
-        const auto input = maskImage(randomMask(rng, width, height), 4);
-        OrmoloVals vals = ormoloDefaults;
-        vals.slopeType = 1 + trial % 3;
-        const auto expected = referenceRender(input, width, height, 4, vals);
-        for (int threads : {1, 2, 3, 8}) {
-            std::vector<uint8_t> output(input.size());
-            std::vector<double> fractions;
-            renderRegion(pixelsOf(input, width, height, 4), pixelsOf(output, width, height, 4), vals, nullptr,
-                         [&](const char*, double f) { fractions.push_back(f); }, threads);
-            ASSERT_EQ(output, expected) << trial << ", " << threads << " threads";
-            const auto outputPass = std::find(fractions.begin(), fractions.end(), 0.55);
-            ASSERT_NE(outputPass, fractions.end());
-            EXPECT_TRUE(std::is_sorted(outputPass, fractions.end())) << "output-pass progress in row order";
-        }
-    }
-}
-
 } // namespace

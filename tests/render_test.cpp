@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -165,6 +166,40 @@ TEST(Render, DegenerateSettingsGiveDeterministicBytes)
     }
 }
 
+TEST(Render, DegenerateSettingsWithAFixedOutcome)
+{
+    // A Round2 depth of 0 makes every facet level, so inside pixels encode
+    // the exact zero normal; a Flat radius of 0 or below leaves no neighbour,
+    // so they encode the level slope's tiny negative components.
+    std::mt19937 rng(15);
+    const auto input = maskImage(randomMask(rng, 23, 19), 4);
+    const struct { const char* name; int32_t slope; int32_t maxRadius; float depthRound2; uint8_t blue; } cases[] = {
+        {"round2 depth 0", SLOPE_ROUND2, 3, 0.0f, 254},
+        {"round2 depth -0", SLOPE_ROUND2, 3, -0.0f, 254},
+        {"flat radius 0", SLOPE_FLAT, 0, 20.0f, 253},
+        {"flat radius -4", SLOPE_FLAT, -4, 20.0f, 253},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OrmoloVals vals = ormoloDefaults;
+        vals.slopeType = c.slope;
+        vals.maxNormalMapBlurRadius = c.maxRadius;
+        vals.slopeDepthRound2 = c.depthRound2;
+        const std::vector<float> heights = referenceHeightField(input, 23, 19, 4, vals);
+        const auto output = render(input, 23, 19, 4, vals);
+        int insidePixels = 0;
+        for (int y = 1; y <= 17; ++y)
+            for (int x = 1; x <= 21; ++x) {
+                const bool inside = heights[y * 23 + x] > 0.0f;
+                insidePixels += inside;
+                const uint8_t* pixel = &output[(y * 23 + x) * 4];
+                const std::vector<uint8_t> expected = {127, 127, inside ? c.blue : uint8_t{255}, 255};
+                ASSERT_EQ(std::vector<uint8_t>(pixel, pixel + 4), expected) << x << "," << y;
+            }
+        EXPECT_GT(insidePixels, 20);
+    }
+}
+
 TEST(Render, RadiusBeyondTheRegionLeavesTheResultUnchanged)
 {
     // A huge Round depth makes every radius reach past the region; the
@@ -175,6 +210,28 @@ TEST(Render, RadiusBeyondTheRegionLeavesTheResultUnchanged)
     vals.slopeType = SLOPE_ROUND;
     vals.slopeDepthRound = 30.0f;
     EXPECT_EQ(render(input, 14, 12, 3, vals), referenceRender(input, 14, 12, 3, vals));
+}
+
+TEST(Render, NormalMapIsTheSameAtEveryThreadCount)
+{
+    std::mt19937 rng(14);
+    for (int trial = 0; trial < 12; ++trial) {
+        const int width = 1 + static_cast<int>(rng() % 40), height = 1 + static_cast<int>(rng() % 40);
+        const auto input = maskImage(randomMask(rng, width, height), 4);
+        OrmoloVals vals = ormoloDefaults;
+        vals.slopeType = 1 + trial % 3;
+        const auto expected = referenceRender(input, width, height, 4, vals);
+        for (int threads : {1, 2, 3, 8}) {
+            std::vector<uint8_t> output(input.size());
+            std::vector<double> fractions;
+            renderRegion(pixelsOf(input, width, height, 4), pixelsOf(output, width, height, 4), vals, nullptr,
+                         [&](const char*, double f) { fractions.push_back(f); }, threads);
+            ASSERT_EQ(output, expected) << trial << ", " << threads << " threads";
+            const auto outputPass = std::find(fractions.begin(), fractions.end(), 0.55);
+            ASSERT_NE(outputPass, fractions.end());
+            EXPECT_TRUE(std::is_sorted(outputPass, fractions.end())) << "output-pass progress in row order";
+        }
+    }
 }
 
 } // namespace

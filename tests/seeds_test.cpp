@@ -106,4 +106,26 @@ TEST(Seeds, MatchesReferenceOnRandomMasks)
     }
 }
 
+TEST(SeedValues, EveryByteInEverySituation)
+{
+    // A 5x4 mask: the value under test fills column 0 (border) and column 2,
+    // where black side neighbours put the coverage of row 1 on the
+    // horizontal axis and white ones that of row 2 on the vertical axis.
+    for (int value = 0; value < 256; ++value)
+        for (bool invert : {false, true}) {
+            const std::vector<uint8_t> red = {
+                static_cast<uint8_t>(value), 90, static_cast<uint8_t>(value), 90, 90,
+                static_cast<uint8_t>(value), 0, static_cast<uint8_t>(value), 0, 90,
+                static_cast<uint8_t>(value), 255, static_cast<uint8_t>(value), 255, 90,
+                static_cast<uint8_t>(value), 30, static_cast<uint8_t>(value), 30, 90,
+            };
+            const auto pixels = maskImage(red, 4);
+            std::vector<float> horiz(red.size()), vert(red.size());
+            scanSeeds(pixelsOf(pixels, 5, 4, 4), invert, planeOf(horiz, 5, 4), planeOf(vert, 5, 4));
+            const ReferenceVectors expected = referenceSeeds(pixels, 5, 4, 4, invert);
+            EXPECT_EQ(horiz, expected.distHoriz) << value << (invert ? " inverted" : "");
+            EXPECT_EQ(vert, expected.distVert) << value << (invert ? " inverted" : "");
+        }
+}
+
 } // namespace
