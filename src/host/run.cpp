@@ -61,6 +61,12 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
     values[0].type = GIMP_PDB_STATUS;
     setStatus(GIMP_PDB_SUCCESS);
 
+    // The status tells the caller what happened to its image: arguments that
+    // name no call the procedure can make are a calling error, a call that
+    // cannot be carried out (no display for the dialog, a result GIMP did
+    // not take) an execution error and a dismissed dialog a cancel, each with
+    // the image untouched, so that a script never takes a failure for a
+    // render.
     if (nparams < 3) {
         setStatus(GIMP_PDB_CALLING_ERROR);
         return;
@@ -98,6 +104,7 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
     }
 
     GimpDrawable* drawable = gimp_drawable_get(drawableId);
+    // Cancel or closing the dialog: nothing rendered, nothing stored.
     if (runMode == GIMP_RUN_INTERACTIVE && !ormolo_dialog(drawable)) {
         gimp_drawable_detach(drawable);
         setStatus(GIMP_PDB_CANCEL);

@@ -45,39 +45,10 @@
 (define (render-with image layer settings)
   (apply plug-in-ormolo2 (append (list RUN-NONINTERACTIVE image layer) settings)))
 
-; The stored 48-byte record of `settings` and the preview switch: the int32
-; and float fields little-endian, the two alignment gaps zero.
-(define (int32-bytes value)
-  (let loop ((value (if (< value 0) (+ value 4294967296) value)) (count 4) (bytes '()))
-    (if (= count 0)
-        (reverse bytes)
-        (loop (quotient value 256) (- count 1) (cons (remainder value 256) bytes)))))
-
-; IEEE bytes of the values that the sessions use: floats, then doubles.
-(define float-bytes
-  '((4.5 0 0 144 64) (5 0 0 160 64) (6.25 0 0 200 64) (7 0 0 224 64)
-    (10 0 0 32 65) (19.5 0 0 156 65) (20 0 0 160 65)))
-(define double-bytes '((0.5 0 0 0 0 0 0 224 63) (1 0 0 0 0 0 0 240 63)))
-
-(define (bytes-of table value)
-  (let loop ((entries table))
-    (if (= (caar entries) value) (cdar entries) (loop (cdr entries)))))
-
-(define (settings-record settings preview)
-  (let ((field (lambda (i) (list-ref settings i)))
-        (gap '(0 0 0 0)))
-    (append (int32-bytes (field 0)) (int32-bytes (field 1)) (int32-bytes (field 2))
-            (bytes-of float-bytes (field 3)) (bytes-of float-bytes (field 4))
-            (bytes-of float-bytes (field 5)) (int32-bytes (field 6)) gap
-            (bytes-of double-bytes (field 7)) (int32-bytes preview) gap)))
-
 ; The stored record as a list of bytes, or 'nothing.
 (define (stored-record)
   (let ((result (try (lambda () (gimp-procedural-db-get-data "plug-in-ormolo2")))))
     (if (failed? result) 'nothing (vector->list (caddr result)))))
-
-(define (store-record bytes)
-  (gimp-procedural-db-set-data "plug-in-ormolo2" (length bytes) (list->vector bytes)))
 
 (define (name-of session part) (string-append session "-" part))
 

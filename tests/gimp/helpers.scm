@@ -141,3 +141,68 @@
 ; and file names must not contain spaces.
 (define (expect-same name first second)
   (write-line manifest "same " name " " first " " second))
+
+; The 48-byte settings record that GIMP keeps for the plug-in, as a list of
+; bytes. `settings` holds the eight values of the procedure's arguments 3 to
+; 10: (invert slope radius depth-flat depth-round depth-round2 probe
+; specularity). The int32 and float fields are little-endian, the double
+; follows a 4-byte alignment gap, and the record ends with the preview switch
+; and another gap.
+(define (settings-record settings preview)
+  (let ((field (lambda (i) (list-ref settings i)))
+        (gap '(0 0 0 0)))
+    (append (int32-bytes (field 0)) (int32-bytes (field 1)) (int32-bytes (field 2))
+            (float-bytes (field 3)) (float-bytes (field 4)) (float-bytes (field 5))
+            (int32-bytes (field 6)) gap (double-bytes (field 7)) (int32-bytes preview) gap)))
+
+(define (store-record bytes)
+  (gimp-procedural-db-set-data "plug-in-ormolo2" (length bytes) (list->vector bytes)))
+
+(define (int32-bytes value)
+  (let loop ((value (if (< value 0) (+ value 4294967296) value)) (count 4) (bytes '()))
+    (if (= count 0)
+        (reverse bytes)
+        (loop (quotient value 256) (- count 1) (cons (remainder value 256) bytes)))))
+
+(define (float-bytes value) (ieee-bytes value 8 23))
+(define (double-bytes value) (ieee-bytes value 11 52))
+
+; Little-endian IEEE 754 bytes of a finite number, rounded to the nearest
+; value of the format (ties to even), with `exponent-bits` and
+; `fraction-bits`. Normal numbers and zero only. The fraction and the sign
+; with the exponent are kept apart: each is exact in a double, their sum
+; would not be.
+(define (ieee-bytes value exponent-bits fraction-bits)
+  (let* ((bias (- (expt 2 (- exponent-bits 1)) 1))
+         (one (expt 2.0 fraction-bits))
+         (count (/ (+ 1 exponent-bits fraction-bits) 8))
+         (sign (if (< value 0) 1 0))
+         (magnitude (abs (exact->inexact value))))
+    (if (= magnitude 0)
+        (ieee-fields 0 0 one count)
+        (let* ((exponent (binary-exponent magnitude))
+               (fraction (round (* (- (/ magnitude (expt 2.0 exponent)) 1) one))))
+          (if (= fraction one)  ; rounded up to the next power of two
+              (set! exponent (+ exponent 1)))
+          (ieee-fields (if (= fraction one) 0 fraction)
+                       (+ (* sign (expt 2 exponent-bits)) exponent bias)
+                       one count)))))
+
+(define (ieee-fields fraction sign-and-exponent one count)
+  (let loop ((i (- count 1)) (bytes '()))
+    (if (< i 0)
+        bytes
+        (loop (- i 1) (cons (+ (byte-of fraction i) (byte-of (* sign-and-exponent one) i)) bytes)))))
+
+; The e with 2^e <= magnitude < 2^(e+1).
+(define (binary-exponent magnitude)
+  (let loop ((e 0))
+    (cond ((>= magnitude (expt 2.0 (+ e 1))) (loop (+ e 1)))
+          ((< magnitude (expt 2.0 e)) (loop (- e 1)))
+          (else e))))
+
+; Byte i, counted from the least significant, of a non-negative integral
+; number held exactly as a double.
+(define (byte-of number i)
+  (let ((shifted (floor (/ number (expt 2.0 (* 8 i))))))
+    (inexact->exact (- shifted (* 256 (floor (/ shifted 256)))))))

@@ -108,21 +108,11 @@
 ; A stored probe ID whose drawable has been closed since gives the normal
 ; map, without error. (The procedure's own argument cannot carry such an ID:
 ; GIMP refuses it before the plug-in runs.)
-(define (little-endian-bytes value)
-  (let loop ((value (if (< value 0) (+ value 4294967296) value)) (count 4) (bytes '()))
-    (if (= count 0)
-        (reverse bytes)
-        (loop (quotient value 256) (- count 1) (cons (remainder value 256) bytes)))))
-
 (let* ((closed (probe-image RGB #f 8 8))
        (closed-id (cadr closed))
        (shape (make-shape 64 48 RGB-IMAGE 0 0 64 48)))
   (gimp-image-delete (car closed))
-  (gimp-procedural-db-set-data
-   "plug-in-ormolo2" 48
-   (list->vector (append '(0 0 0 0  3 0 0 0  3 0 0 0  0 0 32 65  0 0 224 64  0 0 160 65)
-                         (little-endian-bytes closed-id)
-                         '(0 0 0 0  0 0 0 0 0 0 240 63  1 0 0 0  0 0 0 0))))
+  (store-record (settings-record (list 0 3 3 10 7 20 closed-id 1.0) 1))
   (expect-render-with-options "probe-closed" (car shape) (cadr shape) #f
                               (settings-arguments default-settings)
                               (lambda (image layer)

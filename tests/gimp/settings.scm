@@ -22,17 +22,10 @@
 (nothing-stored? "noninteractive run stores nothing")
 (render-case "last-values-after-noninteractive" default-settings with-last-values)
 
-; The 48-byte record, little-endian: invertInput 1, slopeType 1 (Flat),
-; maxNormalMapBlurRadius 2, depths 5.0, 7.0 and 20.0, probeImgDrawable -1,
-; a gap, specularity 1.0, preview 1, a gap.
-(define flat-record
-  '(1 0 0 0  1 0 0 0  2 0 0 0  0 0 160 64  0 0 224 64  0 0 160 65
-    255 255 255 255  0 0 0 0  0 0 0 0 0 0 240 63  1 0 0 0  0 0 0 0))
+; Flat with invert, radius 2 and depth 5, no probe, specularity 1, preview on.
+(define flat-record (settings-record '(1 1 2 5 7 20 -1 1.0) 1))
 
-(define (store bytes)
-  (gimp-procedural-db-set-data "plug-in-ormolo2" (length bytes) (list->vector bytes)))
-
-(store flat-record)
+(store-record flat-record)
 (render-case "last-values-with-record" '(1 1 2 5 7 20) with-last-values)
 (check "last-values run leaves the record"
        (equal? (gimp-procedural-db-get-data "plug-in-ormolo2")
@@ -41,7 +34,7 @@
 
 ; Records of any other size are ignored, even when their start is a valid
 ; record or holds valid leading fields.
-(store (append flat-record '(0 0 0 0)))
+(store-record (append flat-record '(0 0 0 0)))
 (render-case "last-values-with-52-byte-record" default-settings with-last-values)
-(store '(1 0 0 0  1 0 0 0))
+(store-record '(1 0 0 0  1 0 0 0))
 (render-case "last-values-with-8-byte-record" default-settings with-last-values)
