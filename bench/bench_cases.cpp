@@ -38,7 +38,7 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
 {
     struct Input {
         const char* name;
-        const BenchImage* image;
+        const Image* image;
         bool runLiteral;
     };
     const Input sets[] = {

@@ -8,11 +8,11 @@
 #include "synthetic_images.h"
 
 struct BenchInputs {
-    BenchImage text40;     // bold text 40 px thick, small enough for the literal renderer
-    BenchImage disc;       // one disc of radius 100 on a small canvas
-    BenchImage poster;     // 2048 x 2048, text and discs
-    BenchImage preview60;  // 512 x 512 preview area over text 60 px thick
-    BenchImage white;      // 2000 x 2000 white: a layer without any edge
+    Image text40;     // bold text 40 px thick, small enough for the literal renderer
+    Image disc;       // one disc of radius 100 on a small canvas
+    Image poster;     // 2048 x 2048, text and discs
+    Image preview60;  // 512 x 512 preview area over text 60 px thick
+    Image white;      // 2000 x 2000 white: a layer without any edge
     ProbeImage probe;      // 256 x 256 spherical probe: a lit ball on a gradient
 };
 
@@ -20,7 +20,7 @@ BenchInputs makeBenchInputs();
 
 struct BenchCase {
     std::string name;
-    const BenchImage* image;
+    const Image* image;
     RenderSettings settings;
     bool runLiteral;  // only where the literal renderer finishes in seconds
 };

@@ -1,6 +1,7 @@
 // Benchmark of the renderer: speed against the literal transcription on the
 // same inputs in the same process, distance transform time, peak heap and
-// byte identity. Run by hand:
+// byte identity; then the command-line tool's work on the poster end to
+// end (PNG read, render, PNG write). Run by hand:
 //
 //   ormolo_bench [--quick] [--threads N] [NAME-FILTER...]
 //   ormolo_bench --thickness [--threads N]
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "bench_cases.h"
+#include "end_to_end.h"
 #include "heap_meter.h"
 #include "thickness_sweep.h"
 
@@ -64,14 +66,14 @@ Options parseOptions(int argc, char** argv)
     return options;
 }
 
-bool selected(const Options& options, const BenchCase& c)
+bool selected(const Options& options, const std::string& name)
 {
-    if (options.quick && c.name.rfind("poster", 0) == 0)
+    if (options.quick && name.find("poster") != std::string::npos)
         return false;
     if (options.filters.empty())
         return true;
     for (const std::string& filter : options.filters)
-        if (c.name.find(filter) != std::string::npos)
+        if (name.find(filter) != std::string::npos)
             return true;
     return false;
 }
@@ -96,12 +98,12 @@ double bestSeconds(const std::function<void()>& run, double budget, int maxRuns)
     return best;
 }
 
-double megapixels(const BenchImage& image)
+double megapixels(const Image& image)
 {
     return static_cast<double>(image.width) * image.height / 1e6;
 }
 
-double distanceMsPerMegapixel(const BenchImage& image, bool quick)
+double distanceMsPerMegapixel(const Image& image, bool quick)
 {
     const size_t count = static_cast<size_t>(image.width) * image.height;
     DistanceBuffers buffers{std::vector<float>(count), std::vector<float>(count), std::vector<float>(count)};
@@ -132,12 +134,12 @@ int main(int argc, char** argv)
     std::printf("%-30s %9s %9s %8s %9s %8s %9s %9s\n", "case", "size", "ms", "MP/s", "x literal",
                 "DT ms/MP", "heap B/px", "identical");
 
-    std::map<const BenchImage*, double> distanceTimes;  // the same for every profile
+    std::map<const Image*, double> distanceTimes;  // the same for every profile
     std::vector<uint8_t> output;
     for (const BenchCase& c : benchCases(inputs, options.threads)) {
-        if (!selected(options, c))
+        if (!selected(options, c.name))
             continue;
-        const BenchImage& image = *c.image;
+        const Image& image = *c.image;
         output.assign(image.pixels.size(), 0);
 
         heapMeterReset();
@@ -166,5 +168,7 @@ int main(int argc, char** argv)
                     static_cast<double>(heapPeak) / (megapixels(image) * 1e6), identical.c_str());
         std::fflush(stdout);
     }
+    printEndToEnd(inputs.poster, "poster2048", options.threads, options.quick,
+                  [&](const std::string& name) { return selected(options, name); });
     return 0;
 }

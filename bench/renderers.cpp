@@ -6,7 +6,7 @@
 #include "render/render.h"
 #include "render/seeds.h"
 
-void renderProduct(const BenchImage& image, const RenderSettings& settings, std::vector<uint8_t>& output)
+void renderProduct(const Image& image, const RenderSettings& settings, std::vector<uint8_t>& output)
 {
     output.resize(image.pixels.size());
     setRandomStreamPosition(0);
@@ -15,13 +15,13 @@ void renderProduct(const BenchImage& image, const RenderSettings& settings, std:
                  settings.vals, settings.probe, {}, settings.threads);
 }
 
-std::vector<uint8_t> renderLiteral(const BenchImage& image, const RenderSettings& settings)
+std::vector<uint8_t> renderLiteral(const Image& image, const RenderSettings& settings)
 {
     return referenceRender(image.pixels, image.width, image.height, image.channels, settings.vals,
                            settings.probe, 0);
 }
 
-void runDistanceTransform(const BenchImage& image, DistanceBuffers& buffers)
+void runDistanceTransform(const Image& image, DistanceBuffers& buffers)
 {
     const int width = image.width, height = image.height;
     const PlaneView<float> horiz(buffers.horiz.data(), width, height);

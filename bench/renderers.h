@@ -19,12 +19,12 @@ struct RenderSettings {
 };
 
 // Renders into `output` (resized to the image's size); no progress reports.
-void renderProduct(const BenchImage& image, const RenderSettings& settings, std::vector<uint8_t>& output);
-std::vector<uint8_t> renderLiteral(const BenchImage& image, const RenderSettings& settings);
+void renderProduct(const Image& image, const RenderSettings& settings, std::vector<uint8_t>& output);
+std::vector<uint8_t> renderLiteral(const Image& image, const RenderSettings& settings);
 
 // Seeds, both distance passes and the distance field on one thread, into
 // buffers that the caller allocated (width * height floats each).
 struct DistanceBuffers {
     std::vector<float> horiz, vert, field;
 };
-void runDistanceTransform(const BenchImage& image, DistanceBuffers& buffers);
+void runDistanceTransform(const Image& image, DistanceBuffers& buffers);

@@ -44,7 +44,7 @@ std::vector<Stroke> glyph(char letter)
 }
 
 // Antialiased union: each pixel keeps the largest coverage of any capsule.
-void drawCapsule(BenchImage& image, Point a, Point b, double radius)
+void drawCapsule(Image& image, Point a, Point b, double radius)
 {
     const int x0 = std::max(0, static_cast<int>(std::floor(std::min(a.x, b.x) - radius - 1)));
     const int x1 = std::min(image.width - 1, static_cast<int>(std::ceil(std::max(a.x, b.x) + radius + 1)));
@@ -67,9 +67,9 @@ void drawCapsule(BenchImage& image, Point a, Point b, double radius)
 
 } // namespace
 
-BenchImage blankImage(int width, int height, int channels)
+Image blankImage(int width, int height, int channels)
 {
-    BenchImage image{width, height, channels,
+    Image image{width, height, channels,
                      std::vector<uint8_t>(static_cast<size_t>(width) * height * channels, 0)};
     if (channels == 4)
         for (size_t i = 3; i < image.pixels.size(); i += 4)
@@ -77,7 +77,7 @@ BenchImage blankImage(int width, int height, int channels)
     return image;
 }
 
-double drawText(BenchImage& image, const std::string& text, double stroke, double left, double top)
+double drawText(Image& image, const std::string& text, double stroke, double left, double top)
 {
     // The centreline box is three strokes high, inset by half a stroke.
     const double scale = 3.0 * stroke;
@@ -94,14 +94,14 @@ double drawText(BenchImage& image, const std::string& text, double stroke, doubl
     return x - stroke * 0.25;
 }
 
-void drawDisc(BenchImage& image, double centreX, double centreY, double radius)
+void drawDisc(Image& image, double centreX, double centreY, double radius)
 {
     drawCapsule(image, {centreX, centreY}, {centreX, centreY}, radius);
 }
 
-BenchImage posterImage()
+Image posterImage()
 {
-    BenchImage image = blankImage(2048, 2048, 3);
+    Image image = blankImage(2048, 2048, 3);
     const char* lines[] = {"MORSLOMORSLOMOR", "SLOMORSLOMORSLO", "ORMOLSORMOLSORM", "LOSMORLOSMORLOS"};
     double top = 40;
     for (const char* line : lines) {

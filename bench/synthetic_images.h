@@ -6,23 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/image.h"
 #include "render/probe_image.h"
 
-struct BenchImage {
-    int width = 0;
-    int height = 0;
-    int channels = 3;
-    std::vector<uint8_t> pixels;  // width * height * channels, row-major
-};
-
-BenchImage blankImage(int width, int height, int channels);
+Image blankImage(int width, int height, int channels);
 
 // Draws `text` (letters from "LMORS"; others leave a gap) with strokes
 // `stroke` pixels thick, the top-left of the first letter's box at
 // (left, top). Returns the x just right of the last letter.
-double drawText(BenchImage& image, const std::string& text, double stroke, double left, double top);
+double drawText(Image& image, const std::string& text, double stroke, double left, double top);
 
-void drawDisc(BenchImage& image, double centreX, double centreY, double radius);
+void drawDisc(Image& image, double centreX, double centreY, double radius);
 
 // A size x size spherical probe: a bright ball lit from the top left on a
 // blue-to-brown gradient, no alpha.
@@ -30,4 +24,4 @@ ProbeImage probeImage(int size);
 
 // Text 40 px thick and discs of radius 100 to 150, with a line of text
 // 60 px thick, on a 2048 x 2048 canvas.
-BenchImage posterImage();
+Image posterImage();

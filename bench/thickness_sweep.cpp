@@ -24,7 +24,7 @@ struct SweepRun {
     double longestSilence;  // seconds between two progress reports, or before the first
 };
 
-SweepRun timedRender(const BenchImage& image, const OrmoloVals& vals, int threads)
+SweepRun timedRender(const Image& image, const OrmoloVals& vals, int threads)
 {
     std::vector<uint8_t> output(image.pixels.size());
     const std::clock_t cpuStart = std::clock();
@@ -66,7 +66,7 @@ void runThicknessSweep(int threads)
         double firstCpuSeconds = 0.0;
         for (int radius : radii) {
             const int size = 2 * radius + 40;
-            BenchImage disc = blankImage(size, size, 3);
+            Image disc = blankImage(size, size, 3);
             drawDisc(disc, size / 2.0 + 0.3, size / 2.0 - 0.4, radius);
             OrmoloVals vals = ormoloDefaults;
             vals.slopeType = profile.slope;

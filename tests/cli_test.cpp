@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "cli/png_io.h"
@@ -90,7 +91,7 @@ TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
     const struct { const char* name; std::string arguments; } cases[] = {
         {"missing file", path("missing.png") + " " + out},
         {"not a PNG", path("text.png") + " " + out},
-        {"16-bit PNG", path("deep.png") + " " + out},
+        {"alpha mask of a 16-bit grey file, which has no alpha", "--mask alpha " + path("deep.png") + " " + out},
         {"header claiming more pixels than the file holds", path("forged.png") + " " + out},
         {"blur radius beyond a byte", "--max-blur-radius 256 " + path("ok.png") + " " + out},
         {"negative blur radius", "--max-blur-radius -1 " + path("ok.png") + " " + out},
@@ -102,6 +103,8 @@ TEST_F(Cli, BadInputFailsWithOneLineAndNoOutputFile)
         {"unknown option", "--bevel " + path("ok.png") + " " + out},
         {"one file only", path("ok.png")},
         {"unwritable output", path("ok.png") + " " + path("no/such/dir/out.png")},
+        {"flip of a reflection", "--flip-y --probe " + path("ok.png") + " " + path("ok.png") + " " + out},
+        {"batch into a missing directory", "--out-dir " + path("no-dir") + " " + path("ok.png")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,7 +166,8 @@ TEST_F(Cli, HelpDescribesEveryOption)
     std::ifstream in(path("stdout.txt"));
     const std::string help(std::istreambuf_iterator<char>(in), {});
     for (const char* option : {"--invert", "--slope", "--max-blur-radius", "--depth-flat", "--depth-round",
-                               "--depth-round2", "--probe", "--specularity", "--seed", "INPUT.png OUTPUT.png"})
+                               "--depth-round2", "--probe", "--specularity", "--seed", "INPUT.png OUTPUT.png",
+                               "--mask", "--flip-y", "--out-dir DIR INPUT.png...", "--threads", "--version"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
@@ -203,5 +207,117 @@ TEST_F(Cli, LaneSetFromTheEnvironment)
         }
     }
 }
+
+TEST_F(Cli, VersionNamesTheTool)
+{
+    ASSERT_EQ(run("--version"), 0) << errors;
+    std::ifstream in(path("stdout.txt"));
+    const std::string version(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(version, "ormolo2 2.0\n");
+}
+
+TEST_F(Cli, SixteenBitFileRendersAsItsNearestBytes)
+{
+    std::mt19937 rng(21);
+    const std::vector<uint8_t> bytes = maskImage(randomMask(rng, 30, 26), 4);
+    // Each byte b as a 16-bit sample anywhere in 257 b - 128 .. 257 b + 128.
+    std::vector<uint16_t> deep;
+    for (uint8_t byte : bytes)
+        deep.push_back(static_cast<uint16_t>(std::clamp(257 * byte + static_cast<int>(rng() % 257) - 128, 0, 65535)));
+    saveSamplesPng(path("deep.png"), 30, 26, pngRgba, 16, deep, {gammaChunk(45455)});
+    std::string error;
+    ASSERT_TRUE(writePng(path("shallow.png"), Image{30, 26, 4, bytes}, error)) << error;
+    ASSERT_EQ(run(path("deep.png") + " " + path("deep-out.png")), 0) << errors;
+    ASSERT_EQ(run(path("shallow.png") + " " + path("shallow-out.png")), 0) << errors;
+    Image fromDeep, fromShallow;
+    ASSERT_TRUE(readPng(path("deep-out.png"), fromDeep, error));
+    ASSERT_TRUE(readPng(path("shallow-out.png"), fromShallow, error));
+    EXPECT_EQ(fromDeep.pixels, fromShallow.pixels);
+}
+
+std::string fileContent(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(Cli, BatchRendersEachFileAsTheTwoFileFormAndGoesOnPastFailures)
+{
+    std::mt19937 rng(4);
+    std::string error;
+    fs::create_directories(dir_ / "in");
+    fs::create_directories(dir_ / "out");
+    for (const char* name : {"a.png", "b.png", "c.png"}) {
+        const Image image{33, 27, 4, maskImage(randomMask(rng, 33, 27), 4)};
+        ASSERT_TRUE(writePng(path("in/") + name, image, error)) << error;
+    }
+    std::ofstream(path("in/broken.png")) << "not a picture";
+    std::ofstream(path("out/broken.png")) << "an older output";
+    const std::string options = "--mask alpha --flip-y --slope flat ";
+    const int status = run(options + "--out-dir " + path("out") + " " + path("in/a.png") + " " +
+                           path("in/broken.png") + " " + path("in/b.png") + " " + path("in/c.png"));
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(linesOf(errors).size(), 1u) << errors;
+    EXPECT_NE(errors.find("broken.png"), std::string::npos) << errors;
+    const std::vector<std::string> summary = linesOf(fileContent(path("stdout.txt")));
+    ASSERT_FALSE(summary.empty());
+    EXPECT_EQ(summary.back(), "ormolo2: 3 rendered, 1 failed");
+    EXPECT_EQ(fileContent(path("out/broken.png")), "an older output");
+    for (const char* name : {"a.png", "b.png", "c.png"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(run(options + path("in/") + name + " " + path("single.png")), 0) << errors;
+        EXPECT_EQ(fileContent(path("out/") + name), fileContent(path("single.png")));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "out"), fs::directory_iterator()), 4)
+        << "no partial files left behind";
+
+    ASSERT_EQ(run("--out-dir " + path("out") + " " + path("in/a.png")), 0) << errors;
+    EXPECT_EQ(linesOf(fileContent(path("stdout.txt"))).back(), "ormolo2: 1 rendered, 0 failed");
+}
+
+TEST_F(Cli, BatchThatWouldOverwriteAnInputWritesNothing)
+{
+    std::string error;
+    fs::create_directories(dir_ / "a");
+    fs::create_directories(dir_ / "b");
+    const Image image{9, 9, 3, std::vector<uint8_t>(243, 255)};
+    for (const char* name : {"a/x.png", "a/y.png", "b/y.png"})
+        ASSERT_TRUE(writePng(path(name), image, error)) << error;
+    fs::create_symlink(dir_ / "a", dir_ / "link");
+    fs::create_hard_link(dir_ / "a" / "x.png", dir_ / "b" / "x.png");
+    const auto before = [&] {
+        std::vector<std::string> state;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_))
+            if (entry.path().extension() == ".png")
+                state.push_back(entry.path().string() + ":" + fileContent(entry.path()));
+        std::sort(state.begin(), state.end());
+        return state;
+    };
+    const std::vector<std::string> files = before();
+    const struct { const char* name; std::string arguments; } cases[] = {
+        {"output directory is the inputs' own", "--out-dir " + path("a") + " " + path("a/x.png")},
+        {"same directory by another spelling", "--out-dir " + path("a/../a/.") + " " + path("b/y.png") + " " + path("a/y.png")},
+        {"same directory through a symbolic link", "--out-dir " + path("link") + " " + path("a/x.png")},
+        {"the output is a hard link of an input", "--out-dir " + path("b") + " " + path("a/y.png") + " " + path("a/x.png")},
+        {"the output is the probe", "--probe " + path("a/y.png") + " --out-dir " + path("a") + " " + path("b/y.png")},
+        {"two inputs of one file name", "--out-dir " + path("b") + " " + path("a/y.png") + " " + path("link/y.png")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run(c.arguments), 1);
+        EXPECT_EQ(linesOf(errors).size(), 1u) << errors;
+        EXPECT_EQ(before(), files);
+    }
+}
+
 
 } // namespace

@@ -1,4 +1,6 @@
-// PNG files put together chunk by chunk, for files that no encoder writes.
+// PNG files put together chunk by chunk, for files that no encoder writes:
+// image data that ends early, 16-bit samples of our choosing, gamma and
+// transparency chunks. Built with zlib alone, independently of libpng.
 #pragma once
 
 #include <zlib.h>
@@ -8,33 +10,76 @@
 #include <string>
 #include <vector>
 
+enum PngColorType : uint8_t { pngGrey = 0, pngRgb = 2, pngGreyAlpha = 4, pngRgba = 6 };
+
+inline int samplesPerPixel(PngColorType type)
+{
+    return type == pngGrey ? 1 : type == pngGreyAlpha ? 2 : type == pngRgb ? 3 : 4;
+}
+
+struct PngChunk {
+    std::string type;
+    std::vector<uint8_t> data;
+};
+
+inline void put32(std::vector<uint8_t>& bytes, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+inline PngChunk headerChunk(uint32_t width, uint32_t height, uint8_t bitDepth, PngColorType type,
+                            bool interlaced = false)
+{
+    PngChunk chunk{"IHDR", {}};
+    put32(chunk.data, width);
+    put32(chunk.data, height);
+    chunk.data.insert(chunk.data.end(), {bitDepth, type, 0, 0, static_cast<uint8_t>(interlaced ? 1 : 0)});
+    return chunk;
+}
+
+// gAMA stores the file gamma times 100000.
+inline PngChunk gammaChunk(uint32_t gammaTimes100000)
+{
+    PngChunk chunk{"gAMA", {}};
+    put32(chunk.data, gammaTimes100000);
+    return chunk;
+}
+
+// tRNS of a grey or RGB file: the 16-bit samples of the one colour that is
+// fully transparent.
+inline PngChunk transparentColourChunk(const std::vector<uint16_t>& samples)
+{
+    PngChunk chunk{"tRNS", {}};
+    for (uint16_t sample : samples)
+        chunk.data.insert(chunk.data.end(), {static_cast<uint8_t>(sample >> 8), static_cast<uint8_t>(sample)});
+    return chunk;
+}
+
+// The signature, then each chunk with its length and CRC.
+inline std::vector<uint8_t> pngFile(const std::vector<PngChunk>& chunks)
+{
+    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    for (const PngChunk& chunk : chunks) {
+        put32(bytes, static_cast<uint32_t>(chunk.data.size()));
+        const size_t start = bytes.size();
+        bytes.insert(bytes.end(), chunk.type.begin(), chunk.type.end());
+        bytes.insert(bytes.end(), chunk.data.begin(), chunk.data.end());
+        put32(bytes, static_cast<uint32_t>(crc32(0, &bytes[start], static_cast<uInt>(bytes.size() - start))));
+    }
+    return bytes;
+}
+
 // An 8-bit RGB file of the given size with these IDAT chunks (none at all is
 // allowed) and an IEND.
 inline std::vector<uint8_t> rgbPngFile(uint32_t width, uint32_t height, bool interlaced,
                                        const std::vector<std::vector<uint8_t>>& idats)
 {
-    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    auto put32 = [&](uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            bytes.push_back(static_cast<uint8_t>(value >> shift));
-    };
-    auto chunk = [&](const char* type, const std::vector<uint8_t>& data) {
-        put32(static_cast<uint32_t>(data.size()));
-        const size_t start = bytes.size();
-        bytes.insert(bytes.end(), type, type + 4);
-        bytes.insert(bytes.end(), data.begin(), data.end());
-        put32(static_cast<uint32_t>(crc32(0, &bytes[start], static_cast<uInt>(bytes.size() - start))));
-    };
-    std::vector<uint8_t> header;
-    for (uint32_t value : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            header.push_back(static_cast<uint8_t>(value >> shift));
-    header.insert(header.end(), {8, 2, 0, 0, static_cast<uint8_t>(interlaced ? 1 : 0)});
-    chunk("IHDR", header);
+    std::vector<PngChunk> chunks = {headerChunk(width, height, 8, pngRgb, interlaced)};
     for (const auto& idat : idats)
-        chunk("IDAT", idat);
-    chunk("IEND", {});
-    return bytes;
+        chunks.push_back({"IDAT", idat});
+    chunks.push_back({"IEND", {}});
+    return pngFile(chunks);
 }
 
 // A whole zlib stream of `data`.
@@ -51,4 +96,27 @@ inline void saveBytes(const std::string& file, const std::vector<uint8_t>& bytes
 {
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A file of `samples` (row-major, samplesPerPixel(type) per pixel, each row
+// with filter type 0, 16-bit samples big-endian), with `extra` chunks
+// between the header and the image data.
+inline void saveSamplesPng(const std::string& file, uint32_t width, uint32_t height, PngColorType type,
+                           int bitDepth, const std::vector<uint16_t>& samples,
+                           const std::vector<PngChunk>& extra = {})
+{
+    const size_t perRow = static_cast<size_t>(width) * samplesPerPixel(type);
+    std::vector<uint8_t> raw;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (i % perRow == 0)
+            raw.push_back(0);
+        if (bitDepth == 16)
+            raw.push_back(static_cast<uint8_t>(samples[i] >> 8));
+        raw.push_back(static_cast<uint8_t>(samples[i]));
+    }
+    std::vector<PngChunk> chunks = {headerChunk(width, height, static_cast<uint8_t>(bitDepth), type)};
+    chunks.insert(chunks.end(), extra.begin(), extra.end());
+    chunks.push_back({"IDAT", deflated(raw)});
+    chunks.push_back({"IEND", {}});
+    saveBytes(file, pngFile(chunks));
 }

@@ -1,12 +1,19 @@
-// An 8-bit RGB or RGBA image in memory, row-major, alpha last.
+// An 8-bit RGB or RGBA image in memory, row-major, alpha last: what the
+// command-line tool reads and writes, and what its tests and the benchmark
+// hand to the renderer.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "render/image_view.h"
 
 struct Image {
     int width = 0;
     int height = 0;
     int channels = 0;  // 3 or 4
     std::vector<uint8_t> pixels;
+
+    PixelView<uint8_t> view() { return {pixels.data(), width, height, channels}; }
+    PixelView<const uint8_t> view() const { return {pixels.data(), width, height, channels}; }
 };

@@ -1,19 +1,26 @@
-// ormolo2: renders the bevel of a PNG shape mask into a PNG file.
+// ormolo2: renders the bevel of a PNG shape mask into a PNG file, or of many
+// masks into a directory.
 #include <cstdio>
 #include <new>
 #include <string>
 
+#include "cli/batch.h"
 #include "cli/options.h"
 #include "cli/png_io.h"
 #include "cli/progress_bar.h"
-#include "render/random_stream.h"
-#include "render/render.h"
+#include "cli/quoted_name.h"
+#include "cli/render_image.h"
 
 namespace {
 
-int fail(const std::string& message)
+void report(const std::string& message)
 {
     std::fprintf(stderr, "ormolo2: %s\n", message.c_str());
+}
+
+int fail(const std::string& message)
+{
+    report(message);
     return 1;
 }
 
@@ -32,6 +39,25 @@ ProbeImage toProbe(const Image& image)
     return probe;
 }
 
+bool renderFile(const FileJob& job, const CliOptions& options, const ProbeImage* probe,
+                const ProgressFn& progress, std::string& error)
+{
+    try {
+        Image image;
+        if (!readPng(job.inputPath, image, error))
+            return false;
+        if (options.mask == MaskChannel::alpha && image.channels != 4) {
+            error = quotedName(job.inputPath) + " has no alpha channel to take the shape from (--mask alpha)";
+            return false;
+        }
+        renderImage(image, options, probe, progress);
+        return writePng(job.outputPath, image, error, options.compression);
+    } catch (const std::bad_alloc&) {
+        error = "out of memory rendering " + quotedName(job.inputPath);
+        return false;
+    }
+}
+
 int run(int argc, char** argv)
 {
     CliOptions options;
@@ -39,11 +65,15 @@ int run(int argc, char** argv)
     if (!parseOptions(argc, argv, options, error))
         return fail(error);
     if (options.showHelp) {
-        std::fputs(cliUsage, stdout);
+        std::fputs(cliUsage().c_str(), stdout);
         return 0;
     }
-    Image image;
-    if (!readPng(options.inputPath, image, error))
+    if (options.showVersion) {
+        std::puts("ormolo2 " ORMOLO_VERSION);
+        return 0;
+    }
+    std::vector<FileJob> jobs;
+    if (!planJobs(options, jobs, error))
         return fail(error);
     ProbeImage probe;
     if (!options.probePath.empty()) {
@@ -52,17 +82,24 @@ int run(int argc, char** argv)
             return fail(error);
         probe = toProbe(probeFile);
     }
-    if (options.seedGiven)
-        setRandomStreamPosition(options.seed);
+
+    // Every file is rendered as the two-file form would render it; one that
+    // fails is reported and the batch goes on.
+    int failed = 0;
     {
-        ProgressBar bar;
-        const PixelView<uint8_t> pixels(image.pixels.data(), image.width, image.height, image.channels);
-        renderRegion(pixels, pixels, options.vals, options.probePath.empty() ? nullptr : &probe,
-                     bar.callback());
+        ProgressBar bar(static_cast<int>(jobs.size()));
+        for (size_t i = 0; i < jobs.size(); ++i) {
+            if (renderFile(jobs[i], options, options.probePath.empty() ? nullptr : &probe,
+                           bar.callback(static_cast<int>(i)), error))
+                continue;
+            bar.interrupt();
+            report(error);
+            ++failed;
+        }
     }
-    if (!writePng(options.outputPath, image, error))
-        return fail(error);
-    return 0;
+    if (!options.outDir.empty())
+        std::printf("ormolo2: %d rendered, %d failed\n", static_cast<int>(jobs.size()) - failed, failed);
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace

@@ -1,46 +1,34 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "cli/quoted_name.h"
 
-const char* const cliUsage =
-    "Usage: ormolo2 [options] INPUT.png OUTPUT.png\n"
-    "Bevels the white shape of INPUT.png and writes its normal map, or the\n"
-    "reflection of a probe image, to OUTPUT.png.\n"
-    "\n"
-    "Options (before the file names):\n"
-    "  --invert                  treat a dark shape on a white background as the shape\n"
-    "  --slope TYPE              flat, round or round2 (default), or a number 0..255\n"
-    "                            (1 flat, 2 round, 3 round2; other numbers render like round)\n"
-    "  --max-blur-radius N       largest kernel radius of the flat slope, 0..255 (default 3)\n"
-    "  --depth-flat F            depth of the flat slope (default 10)\n"
-    "  --depth-round F           depth of the round slope (default 7)\n"
-    "  --depth-round2 F          depth of the round2 slope (default 20)\n"
-    "  --probe PROBE.png         reflect this spherical probe image instead of\n"
-    "                            writing a normal map\n"
-    "  --specularity S           0 diffuse .. 1 specular (default 1); below 1 the\n"
-    "                            reflection is blurred by random sampling\n"
-    "  --seed N                  start of the random stream, for reproducible blur\n"
-    "                            (default 0)\n"
-    "  -h, --help                show this help\n";
-
 namespace {
 
-bool parseByte(const std::string& text, int32_t& value)
+// A whole number from 0 to `largest` (at most 999), digits only.
+bool parseSmallCount(const std::string& text, int32_t largest, int32_t& value)
 {
     if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     const int parsed = std::atoi(text.c_str());
-    if (parsed > 255)
+    if (parsed > largest)
         return false;
     value = parsed;
     return true;
+}
+
+bool parseByte(const std::string& text, int32_t& value)
+{
+    return parseSmallCount(text, 255, value);
 }
 
 // A real number as a double. Overflow is refused; underflow to a tiny or
@@ -90,55 +78,145 @@ bool parseSeed(const std::string& text, uint64_t& value)
     return true;
 }
 
+// One of a few words, each standing for a value.
+template <typename T>
+bool parseWord(const std::string& text, std::initializer_list<std::pair<const char*, T>> words, T& value)
+{
+    for (const auto& [word, meaning] : words)
+        if (text == word) {
+            value = meaning;
+            return true;
+        }
+    return false;
+}
+
 bool parseSlope(const std::string& text, int32_t& value)
 {
-    if (text == "flat")
-        value = SLOPE_FLAT;
-    else if (text == "round")
-        value = SLOPE_ROUND;
-    else if (text == "round2")
-        value = SLOPE_ROUND2;
-    else
-        return parseByte(text, value);
-    return true;
+    return parseWord<int32_t>(text, {{"flat", SLOPE_FLAT}, {"round", SLOPE_ROUND}, {"round2", SLOPE_ROUND2}},
+                              value) ||
+           parseByte(text, value);
 }
 
-// Applies one option that takes a value; false when the value is invalid.
-bool applyValue(const std::string& name, const std::string& value, CliOptions& options,
-                std::string& error)
-{
-    OrmoloVals& vals = options.vals;
-    bool ok = false;
-    if (name == "--probe") {
-        options.probePath = value;
-        ok = !value.empty();
-    } else if (name == "--specularity") {
-        ok = parseDouble(value, vals.specularity);
-    } else if (name == "--seed") {
-        ok = options.seedGiven = parseSeed(value, options.seed);
-    } else if (name == "--slope")
-        ok = parseSlope(value, vals.slopeType);
-    else if (name == "--max-blur-radius")
-        ok = parseByte(value, vals.maxNormalMapBlurRadius);
-    else if (name == "--depth-flat")
-        ok = parseFloat(value, vals.slopeDepthFlat);
-    else if (name == "--depth-round")
-        ok = parseFloat(value, vals.slopeDepthRound);
-    else if (name == "--depth-round2")
-        ok = parseFloat(value, vals.slopeDepthRound2);
-    if (!ok)
-        error = "invalid value " + quotedName(value) + " for " + name;
-    return ok;
-}
+// One option: its names, the placeholder of its value (null for a switch),
+// its lines of the usage text and how it changes the options. Parser and
+// usage text both read this table, so an option is written down once.
+struct OptionEntry {
+    const char* name;
+    const char* shortName;  // null when there is none
+    const char* valueName;  // null: a switch that takes no value
+    const char* help;       // lines separated by '\n'
+    bool (*apply)(const std::string& value, CliOptions& options);
+};
 
-bool takesValue(const std::string& name)
+const OptionEntry optionTable[] = {
+    {"--invert", nullptr, nullptr, "treat a dark shape on a white background as the shape",
+     [](const std::string&, CliOptions& o) {
+         o.vals.invertInput = 1;
+         return true;
+     }},
+    {"--slope", nullptr, "TYPE",
+     "flat, round or round2 (default), or a number 0..255\n"
+     "(1 flat, 2 round, 3 round2; other numbers render like round)",
+     [](const std::string& v, CliOptions& o) { return parseSlope(v, o.vals.slopeType); }},
+    {"--max-blur-radius", nullptr, "N", "largest kernel radius of the flat slope, 0..255 (default 3)",
+     [](const std::string& v, CliOptions& o) { return parseByte(v, o.vals.maxNormalMapBlurRadius); }},
+    {"--depth-flat", nullptr, "F", "depth of the flat slope (default 10)",
+     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.vals.slopeDepthFlat); }},
+    {"--depth-round", nullptr, "F", "depth of the round slope (default 7)",
+     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.vals.slopeDepthRound); }},
+    {"--depth-round2", nullptr, "F", "depth of the round2 slope (default 20)",
+     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.vals.slopeDepthRound2); }},
+    {"--probe", nullptr, "PROBE.png", "reflect this spherical probe image instead of\nwriting a normal map",
+     [](const std::string& v, CliOptions& o) {
+         o.probePath = v;
+         return !v.empty();
+     }},
+    {"--specularity", nullptr, "S",
+     "0 diffuse .. 1 specular (default 1); below 1 the\nreflection is blurred by random sampling",
+     [](const std::string& v, CliOptions& o) { return parseDouble(v, o.vals.specularity); }},
+    {"--seed", nullptr, "N",
+     "start of the random stream of each file's blurred\nreflection (default 0)",
+     [](const std::string& v, CliOptions& o) { return parseSeed(v, o.seed); }},
+    {"--mask", nullptr, "CHANNEL",
+     "red (default): the shape is the first channel;\n"
+     "alpha: the shape is the alpha channel, the colour\n"
+     "channels play no part and the output keeps the\ninput's alpha",
+     [](const std::string& v, CliOptions& o) {
+         return parseWord(v, {{"red", MaskChannel::red}, {"alpha", MaskChannel::alpha}}, o.mask);
+     }},
+    {"--flip-y", nullptr, nullptr,
+     "green of the normal map points up the image (y up);\n"
+     "without it green points down the rows (y down)",
+     [](const std::string&, CliOptions& o) {
+         o.flipY = true;
+         return true;
+     }},
+    {"--out-dir", nullptr, "DIR",
+     "render every INPUT.png into DIR under its own file\nname (a batch)",
+     [](const std::string& v, CliOptions& o) {
+         o.outDir = v;
+         return !v.empty();
+     }},
+    {"--threads", nullptr, "N", "worker threads, 1..256; 0 one per core (default)",
+     [](const std::string& v, CliOptions& o) { return parseSmallCount(v, 256, o.threads); }},
+    {"--compression", nullptr, "MODE",
+     "fast (default), or small: the smallest files,\n"
+     "several times slower to write",
+     [](const std::string& v, CliOptions& o) {
+         return parseWord(v, {{"fast", PngCompression::fast}, {"small", PngCompression::small}}, o.compression);
+     }},
+    {"--version", nullptr, nullptr, "show the name and version",
+     [](const std::string&, CliOptions& o) {
+         o.showVersion = true;
+         return true;
+     }},
+    {"--help", "-h", nullptr, "show this help",
+     [](const std::string&, CliOptions& o) {
+         o.showHelp = true;
+         return true;
+     }},
+};
+
+const OptionEntry* findOption(const std::string& name)
 {
-    return name == "--slope" || name == "--max-blur-radius" || name == "--depth-flat" ||
-           name == "--depth-round" || name == "--depth-round2" || name == "--probe" ||
-           name == "--specularity" || name == "--seed";
+    for (const OptionEntry& option : optionTable)
+        if (name == option.name || (option.shortName && name == option.shortName))
+            return &option;
+    return nullptr;
 }
 
 } // namespace
+
+std::string cliUsage()
+{
+    std::string usage =
+        "Usage: ormolo2 [options] INPUT.png OUTPUT.png\n"
+        "       ormolo2 [options] --out-dir DIR INPUT.png...\n"
+        "Bevels the white shape of INPUT.png and writes its normal map, or the\n"
+        "reflection of a probe image, to OUTPUT.png.\n"
+        "\n"
+        "Options (before the file names):\n";
+    constexpr size_t helpColumn = 28;
+    for (const OptionEntry& option : optionTable) {
+        std::string names = "  ";
+        if (option.shortName)
+            names += std::string(option.shortName) + ", ";
+        names += option.name;
+        if (option.valueName)
+            names += std::string(" ") + option.valueName;
+        names.resize(std::max(names.size() + 1, helpColumn), ' ');
+        usage += names;
+        for (const char* line = option.help; *line;) {
+            const char* end = std::strchr(line, '\n');
+            const size_t length = end ? static_cast<size_t>(end - line) : std::strlen(line);
+            usage.append(line, length).append("\n");
+            line += length + (end ? 1 : 0);
+            if (*line)
+                usage.append(helpColumn, ' ');
+        }
+    }
+    return usage;
+}
 
 bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::string& error)
 {
@@ -155,22 +233,20 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
             optionsEnded = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") {
-            options.showHelp = true;
-            return true;
-        }
-        if (arg == "--invert") {
-            options.vals.invertInput = 1;
-            continue;
-        }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        if (!takesValue(name)) {
+        const OptionEntry* option = findOption(name);
+        if (!option) {
             error = "unknown option " + quotedName(arg);
             return false;
         }
         std::string value;
-        if (equals != std::string::npos) {
+        if (!option->valueName) {
+            if (equals != std::string::npos) {
+                error = name + " takes no value";
+                return false;
+            }
+        } else if (equals != std::string::npos) {
             value = arg.substr(equals + 1);
         } else if (i + 1 < argc) {
             value = argv[++i];
@@ -178,14 +254,30 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
             error = "missing value for " + name;
             return false;
         }
-        if (!applyValue(name, value, options, error))
+        if (!option->apply(value, options)) {
+            error = "invalid value " + quotedName(value) + " for " + name;
             return false;
+        }
+        if (options.showHelp || options.showVersion)
+            return true;
+    }
+    if (options.flipY && !options.probePath.empty()) {
+        error = "--flip-y applies to normal maps; a reflection of --probe has no y convention";
+        return false;
+    }
+    if (!options.outDir.empty()) {
+        if (files.empty()) {
+            error = "expected INPUT.png... after the options (see --help)";
+            return false;
+        }
+        options.inputPaths = files;
+        return true;
     }
     if (files.size() != 2) {
         error = "expected INPUT.png and OUTPUT.png after the options (see --help)";
         return false;
     }
-    options.inputPath = files[0];
+    options.inputPaths = {files[0]};
     options.outputPath = files[1];
     return true;
 }

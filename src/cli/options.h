@@ -1,24 +1,36 @@
 // Command-line options of the ormolo2 tool: one per setting of the plug-in
-// procedure, followed by the input and output file names.
+// procedure and the tool's own, followed by the input and output file names
+// (or, with --out-dir, the input file names of a batch).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "cli/png_io.h"
 #include "host/ormolo_vals.h"
+
+enum class MaskChannel { red, alpha };
 
 struct CliOptions {
     OrmoloVals vals = ormoloDefaults;
+    MaskChannel mask = MaskChannel::red;
+    bool flipY = false;         // green encodes -ny: y up instead of down the rows
     std::string probePath;      // empty: normal map
-    bool seedGiven = false;
-    uint64_t seed = 0;          // start of the random stream for blurred probes
-    std::string inputPath;
-    std::string outputPath;
+    uint64_t seed = 0;          // start of the random stream for each file's blurred probe
+    int threads = 0;            // 0: one per core
+    PngCompression compression = PngCompression::fast;
+    std::string outDir;         // empty: the two-file form
+    std::vector<std::string> inputPaths;  // exactly one in the two-file form
+    std::string outputPath;     // the two-file form only
     bool showHelp = false;
+    bool showVersion = false;
 };
 
-extern const char* const cliUsage;
+// The usage text, one entry per option of the table that the parser reads.
+std::string cliUsage();
 
 // Returns false with a one-line `error` for unknown options, missing or
-// out-of-range values and a wrong number of file names.
+// out-of-range values, options that exclude each other and a wrong number of
+// file names.
 bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::string& error);

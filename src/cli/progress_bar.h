@@ -1,5 +1,6 @@
 // A one-line progress bar on a terminal, fed by the renderer's progress
-// reports; silent when stderr is not a terminal.
+// reports; silent when stderr is not a terminal. A batch shows one bar for
+// all its files.
 #pragma once
 
 #include <string>
@@ -8,12 +9,17 @@
 
 class ProgressBar {
 public:
-    ProgressBar();
+    explicit ProgressBar(int files);
     ~ProgressBar();
-    ProgressFn callback();
+    // The reports of file `file` (0-based) of the batch.
+    ProgressFn callback(int file);
+    // Ends the bar's line, so that a message can be printed on a line of its
+    // own; the next report starts a new bar.
+    void interrupt();
 
 private:
-    void draw(const char* text, double fraction);
+    void draw(int file, const char* text, double fraction);
+    int files_;
     bool enabled_;
     bool drawn_ = false;
     std::string text_ = "Ormolo 2.0...";

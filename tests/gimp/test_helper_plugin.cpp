@@ -4,7 +4,15 @@
 //   returns the status it got;
 // - test-ormolo2-save-png writes a drawable's bytes to a PNG file as they
 //   are, in a few milliseconds: GIMP's own PNG export starts GEGL in its
-//   process and takes over a second per file.
+//   process and takes over a second per file;
+// - test-ormolo2-write-deep-png writes the 16-bit PNG files that the tests
+//   load into GIMP: every 16-bit value in each channel, or a soft-edged
+//   shape whose samples fall anywhere between two 8-bit values.
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -41,6 +49,15 @@ void query()
     gimp_install_procedure("test-ormolo2-save-png", "Test helper", "Test helper", "Ormolo",
                            "Ormolo", "2024", nullptr, nullptr, GIMP_PLUGIN,
                            G_N_ELEMENTS(saveArgs), 0, saveArgs, nullptr);
+
+    static const GimpParamDef deepArgs[] = {
+        param(GIMP_PDB_INT32, "run-mode"),
+        param(GIMP_PDB_STRING, "filename"),
+        param(GIMP_PDB_INT32, "kind"),
+    };
+    gimp_install_procedure("test-ormolo2-write-deep-png", "Test helper", "Test helper", "Ormolo",
+                           "Ormolo", "2024", nullptr, nullptr, GIMP_PLUGIN,
+                           G_N_ELEMENTS(deepArgs), 0, deepArgs, nullptr);
 }
 
 // Passes the first nparams of: run mode, image, drawable, then Round2 at
@@ -100,6 +117,97 @@ bool savePng(gint32 drawableId, const char* filename)
     return png_image_write_to_file(&image, filename, 0, pixels.data(), 0, nullptr) != 0;
 }
 
+// The 16-bit files, by kind.
+enum DeepKind {
+    roundingEdgesRgb,   // 256 x 2: the samples on both sides of every rounding boundary
+    roundingEdgesRgba,
+    shapeRgb,           // 64 x 48: a soft ellipse and bar in the first channel
+    shapeRgbaGamma,     // the same with varying alpha and a gamma chunk
+    shapeGrey,
+    shapeGreyAlpha,
+    deepKinds
+};
+
+struct DeepImage {
+    int width, height, channels;
+    std::vector<uint16_t> samples;
+};
+
+// Coverage of the shape at (x, y): 0 outside, 1 inside, soft over three
+// pixels, so that edge samples take every kind of 16-bit value.
+double shapeCover(int x, int y)
+{
+    const double ex = (x + 0.5 - 24.0) / 16.0, ey = (y + 0.5 - 24.0) / 16.0;
+    const double ellipse = (1.0 - std::sqrt(ex * ex + ey * ey)) * 16.0 / 3.0 + 0.5;
+    const double bar = std::min({x + 0.5 - 40.0, 56.0 - (x + 0.5), y + 0.5 - 12.0, 36.0 - (y + 0.5)}) / 3.0 + 0.5;
+    return std::clamp(std::max(ellipse, bar), 0.0, 1.0);
+}
+
+DeepImage deepImage(int kind)
+{
+    const bool edges = kind == roundingEdgesRgb || kind == roundingEdgesRgba;
+    const int channelsOfKind[deepKinds] = {3, 4, 3, 4, 1, 2};
+    DeepImage image{edges ? 256 : 64, edges ? 2 : 48, channelsOfKind[kind], {}};
+    uint32_t noise = 12345;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            for (int c = 0; c < image.channels; ++c) {
+                noise = noise * 1103515245u + 12345u;
+                const int jitter = static_cast<int>((noise >> 16) % 801) - 400;
+                int value;
+                if (edges)  // 257 k + 128 rounds down to k, 257 k + 129 up to k + 1
+                    value = 257 * ((x + 37 * c) % 256) + 128 + y;
+                else if (c == 0)
+                    value = static_cast<int>(std::lround(shapeCover(x, y) * 65535.0)) + jitter;
+                else if (c == image.channels - 1 && (image.channels == 2 || image.channels == 4))
+                    value = x < 48 ? 65535 - (noise >> 16) % 300 : (x * 1021 + y * 4099) % 65536;
+                else
+                    value = (x * 997 + y * 1999 + c * 7919) % 65536;
+                image.samples.push_back(static_cast<uint16_t>(std::clamp(value, 0, 65535)));
+            }
+    return image;
+}
+
+bool writeDeepRows(png_structp png, png_infop info, FILE* file, const DeepImage& image, bool gamma)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    const int colorTypes[] = {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                              PNG_COLOR_TYPE_RGB_ALPHA};
+    png_init_io(png, file);
+    png_set_IHDR(png, info, image.width, image.height, 16, colorTypes[image.channels - 1],
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (gamma)
+        png_set_gAMA_fixed(png, info, 45455);  // as ImageMagick tags its files
+    png_write_info(png, info);
+    std::vector<png_byte> row(static_cast<size_t>(image.width) * image.channels * 2);
+    for (int y = 0; y < image.height; ++y) {
+        const uint16_t* samples = &image.samples[static_cast<size_t>(y) * image.width * image.channels];
+        for (size_t i = 0; i < row.size() / 2; ++i) {
+            row[2 * i] = static_cast<png_byte>(samples[i] >> 8);
+            row[2 * i + 1] = static_cast<png_byte>(samples[i]);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    return true;
+}
+
+bool writeDeepPng(const char* filename, int kind)
+{
+    if (kind < 0 || kind >= deepKinds)
+        return false;
+    const DeepImage image = deepImage(kind);
+    FILE* file = std::fopen(filename, "wb");
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    const bool ok = info && writeDeepRows(png, info, file, image, kind == shapeRgbaGamma);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0 && ok;
+}
+
 void run(const gchar* name, gint, const GimpParam* param, gint* nreturn_vals,
          GimpParam** return_vals)
 {
@@ -111,6 +219,9 @@ void run(const gchar* name, gint, const GimpParam* param, gint* nreturn_vals,
         *nreturn_vals = 2;
         values[1].type = GIMP_PDB_INT32;
         values[1].data.d_int32 = callWithNparams(param);
+    } else if (std::strcmp(name, "test-ormolo2-write-deep-png") == 0) {
+        if (!writeDeepPng(param[1].data.d_string, param[2].data.d_int32))
+            values[0].data.d_status = GIMP_PDB_EXECUTION_ERROR;
     } else if (!savePng(param[1].data.d_drawable, param[2].data.d_string)) {
         values[0].data.d_status = GIMP_PDB_EXECUTION_ERROR;
     }

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Makes the sample probes (samples/probes/) with the project's own generator
+# and the README's pictures (docs/pictures/) from the sample shape with the
+# command-line tool, so that both can be made again after a change.
+# Builds into build/ (or $BUILD); needs ImageMagick for the probe strip.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD:-build}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j "$(nproc)" --target ormolo2 ormolo_make_probes
+
+mkdir -p samples/probes docs/pictures
+"$build/tools/ormolo_make_probes" samples/probes
+
+tool="$build/ormolo2 --compression small"
+shape=samples/shape.png
+pictures=docs/pictures
+$tool "$shape" "$pictures/normal-map.png"
+$tool --probe samples/probes/chrome.png "$shape" "$pictures/chrome-sharp.png"
+$tool --probe samples/probes/chrome.png --specularity 0.9 --seed 0 "$shape" "$pictures/chrome-blurred.png"
+# -strip keeps ImageMagick's time stamps out, so an unchanged picture stays
+# byte for byte the same.
+convert samples/probes/chrome.png samples/probes/gold.png samples/probes/plastic.png \
+    -resize 50% +append -strip "$pictures/probes.png"
+echo "Wrote samples/probes/ and $pictures/"

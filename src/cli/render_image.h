@@ -1,0 +1,14 @@
+// The tool's render of one image: the renderer core, with the shape taken
+// from the red or the alpha channel and green flipped for engines whose
+// normal maps point y up.
+#pragma once
+
+#include "cli/image.h"
+#include "cli/options.h"
+#include "render/probe_image.h"
+#include "render/progress.h"
+
+// Renders `image` in place with the settings of `options`. With
+// MaskChannel::alpha the image must have four channels.
+void renderImage(Image& image, const CliOptions& options, const ProbeImage* probe,
+                 const ProgressFn& progress);

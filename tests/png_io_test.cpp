@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/png_io.h"
+#include "png_chunks.h"
+#include "render/render.h"
+#include "test_images.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A file name of this test's own in the temporary directory.
+std::string scratchPath(const std::string& name)
+{
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return (fs::temp_directory_path() /
+            ("ormolo2-png-" + std::string(test->name()) + "-" + std::to_string(getpid()) + "-" + name))
+        .string();
+}
+
+// Reads `samples` back through a file of the given form.
+Image roundTrip(PngColorType type, int bitDepth, uint32_t width, const std::vector<uint16_t>& samples,
+                const std::vector<PngChunk>& extra = {})
+{
+    const std::string path = scratchPath("in.png");
+    const uint32_t height = static_cast<uint32_t>(samples.size() / (width * samplesPerPixel(type)));
+    saveSamplesPng(path, width, height, type, bitDepth, samples, extra);
+    Image image;
+    std::string error;
+    EXPECT_TRUE(readPng(path, image, error)) << error;
+    fs::remove(path);
+    return image;
+}
+
+std::vector<uint8_t> bytesOf(const std::vector<uint16_t>& samples)
+{
+    return std::vector<uint8_t>(samples.begin(), samples.end());
+}
+
+TEST(PngRead, KeepsTheStoredValuesOfGammaTaggedFiles)
+{
+    // Applying the gamma chunk would change every value but 0 and 255.
+    const std::vector<uint16_t> samples = {0, 1, 64, 128, 200, 254, 255, 17, 99};
+    for (uint32_t gamma : {100000u, 45455u, 220000u}) {
+        SCOPED_TRACE(gamma);
+        const Image image = roundTrip(pngRgb, 8, 3, samples, {gammaChunk(gamma)});
+        EXPECT_EQ(image.channels, 3);
+        EXPECT_EQ(image.pixels, bytesOf(samples));
+    }
+    // At 16 bits the values are only rounded, as without the chunk.
+    std::vector<uint16_t> deep;
+    for (uint16_t sample : samples)
+        deep.push_back(static_cast<uint16_t>(sample * 257));
+    EXPECT_EQ(roundTrip(pngRgb, 16, 3, deep, {gammaChunk(45455)}).pixels, bytesOf(samples));
+}
+
+TEST(PngRead, RoundsSixteenBitSamplesToTheNearestByteInEveryLayout)
+{
+    // Pairs on both sides of each rounding boundary v = 257 k + 128.5.
+    const struct { uint16_t sample; uint8_t byte; } edges[] = {
+        {0, 0},         {128, 0},       {129, 1},       {257, 1},       {385, 1},
+        {386, 2},       {32767, 127},   {32768, 128},   {65277, 254},   {65406, 254},
+        {65407, 255},   {65534, 255},   {65535, 255},
+    };
+    const struct { PngColorType type; int channels; } layouts[] = {
+        {pngGrey, 3}, {pngGreyAlpha, 4}, {pngRgb, 3}, {pngRgba, 4}};
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.type);
+        // Every channel of the file takes every edge value in turn.
+        const int fileChannels = samplesPerPixel(layout.type);
+        const uint32_t width = std::size(edges);
+        std::vector<uint16_t> samples;
+        for (uint32_t x = 0; x < width; ++x)
+            for (int c = 0; c < fileChannels; ++c)
+                samples.push_back(edges[(x + c) % width].sample);
+        const Image image = roundTrip(layout.type, 16, width, samples);
+        ASSERT_EQ(image.channels, layout.channels);
+        for (uint32_t x = 0; x < width; ++x)
+            for (int c = 0; c < layout.channels; ++c) {
+                // Grey expands to three equal colour channels.
+                const int fileChannel = fileChannels >= 3 ? c : c < 3 ? 0 : 1;
+                EXPECT_EQ(image.pixels[x * layout.channels + c], edges[(x + fileChannel) % width].byte)
+                    << "pixel " << x << " channel " << c;
+            }
+    }
+}
+
+TEST(PngRead, EverySixteenBitValueGoesToItsNearestByte)
+{
+    std::vector<uint16_t> samples;
+    for (uint32_t v = 0; v <= 65535; ++v)
+        samples.insert(samples.end(), {static_cast<uint16_t>(v), static_cast<uint16_t>(65535 - v), 0});
+    const Image image = roundTrip(pngRgb, 16, 256, samples);
+    ASSERT_EQ(image.pixels.size(), samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const int distance = std::abs(samples[i] - 257 * image.pixels[i]);
+        ASSERT_LE(distance, 128) << "sample " << samples[i] << " became " << int{image.pixels[i]};
+    }
+}
+
+TEST(PngRead, MatchesTheTransparentColourAtFullDepth)
+{
+    // 0x1200 and 0x1234 both round to 18, but only 0x1234 is transparent.
+    const std::vector<uint16_t> values = {0x1234, 0x1200, 0x1235, 0xFFFF};
+    const std::vector<uint8_t> alphas = {0, 255, 255, 255};
+    const struct { PngColorType type; int samplesPerPixel; } layouts[] = {
+        {pngGrey, 1}, {pngRgb, 3}};
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.type);
+        std::vector<uint16_t> samples;
+        for (uint16_t value : values)
+            samples.insert(samples.end(), layout.samplesPerPixel, value);
+        const Image image = roundTrip(layout.type, 16, 4, samples,
+                                      {transparentColourChunk(std::vector<uint16_t>(layout.samplesPerPixel, 0x1234))});
+        ASSERT_EQ(image.channels, 4);
+        for (size_t x = 0; x < values.size(); ++x) {
+            EXPECT_EQ(image.pixels[x * 4], (values[x] + 128) / 257) << x;
+            EXPECT_EQ(image.pixels[x * 4 + 3], alphas[x]) << x;
+        }
+    }
+}
+
+TEST(PngWrite, EveryCompressionReadsBackTheSameBytes)
+{
+    // A normal map of a soft-edged shape, RGB and RGBA.
+    std::mt19937 rng(17);
+    for (int channels : {3, 4}) {
+        Image image{120, 90, channels, maskImage(randomMask(rng, 120, 90), channels)};
+        renderRegion(image.view(), image.view(), ormoloDefaults, nullptr, {});
+        uintmax_t sizes[2] = {};
+        for (PngCompression compression : {PngCompression::fast, PngCompression::small}) {
+            const std::string path = scratchPath("out.png");
+            std::string error;
+            ASSERT_TRUE(writePng(path, image, error, compression)) << error;
+            Image back;
+            ASSERT_TRUE(readPng(path, back, error)) << error;
+            EXPECT_EQ(back.channels, channels);
+            EXPECT_EQ(back.pixels, image.pixels);
+            sizes[compression == PngCompression::small] = fs::file_size(path);
+            fs::remove(path);
+        }
+        EXPECT_LT(sizes[1], sizes[0]) << "the smallest files are smaller";
+    }
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <random>
+
+#include "cli/render_image.h"
+#include "render/normal_map.h"
+#include "render/render.h"
+#include "test_images.h"
+
+namespace {
+
+Image rendered(Image image, const CliOptions& options, const ProbeImage* probe = nullptr)
+{
+    renderImage(image, options, probe, {});
+    return image;
+}
+
+const uint8_t* pixelAt(const Image& image, int x, int y)
+{
+    return &image.pixels[(static_cast<size_t>(y) * image.width + x) * image.channels];
+}
+
+bool onBorder(const Image& image, int x, int y)
+{
+    return x == 0 || y == 0 || x == image.width - 1 || y == image.height - 1;
+}
+
+// A disc in the alpha channel, soft-edged, with colour channels and alpha
+// that differ from pixel to pixel.
+Image alphaShape(int width, int height, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    const std::vector<uint8_t> alpha = randomMask(rng, width, height);
+    Image image{width, height, 4, std::vector<uint8_t>(alpha.size() * 4)};
+    for (size_t i = 0; i < alpha.size(); ++i) {
+        for (int c = 0; c < 3; ++c)
+            image.pixels[i * 4 + c] = static_cast<uint8_t>(rng());
+        image.pixels[i * 4 + 3] = alpha[i];
+    }
+    return image;
+}
+
+TEST(AlphaMask, ShapeComesFromAlphaOnlyAndAlphaAndBorderStayAsRead)
+{
+    CliOptions alphaMask;
+    alphaMask.mask = MaskChannel::alpha;
+    const ProbeImage probe{5, 4, true, std::vector<uint8_t>(5 * 4 * 4, 77)};
+    const struct { const char* name; int32_t slope; bool invert; const ProbeImage* probe; double specularity; } cases[] = {
+        {"round2 normal map", SLOPE_ROUND2, false, nullptr, 1.0},
+        {"flat, inverted", SLOPE_FLAT, true, nullptr, 1.0},
+        {"round, blurred probe", SLOPE_ROUND, false, &probe, 0.4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CliOptions options = alphaMask;
+        options.vals.slopeType = c.slope;
+        options.vals.invertInput = c.invert;
+        options.vals.specularity = c.specularity;
+        const Image input = alphaShape(31, 23, 5);
+        const Image output = rendered(input, options, c.probe);
+
+        // The red-mask render of the alpha, as the core gives it, from an
+        // image whose colour channels differ from the input's everywhere.
+        Image redShape = input;
+        for (size_t i = 0; i < redShape.pixels.size(); i += 4) {
+            redShape.pixels[i] = redShape.pixels[i + 3];
+            redShape.pixels[i + 1] ^= 0x80;
+            redShape.pixels[i + 2] ^= 0x55;
+        }
+        CliOptions redMask = options;
+        redMask.mask = MaskChannel::red;
+        const Image expected = rendered(redShape, redMask, c.probe);
+
+        for (int y = 0; y < input.height; ++y)
+            for (int x = 0; x < input.width; ++x) {
+                const uint8_t* got = pixelAt(output, x, y);
+                const uint8_t* in = pixelAt(input, x, y);
+                const uint8_t* want = onBorder(input, x, y) ? in : pixelAt(expected, x, y);
+                ASSERT_EQ(std::vector<uint8_t>(got, got + 3), std::vector<uint8_t>(want, want + 3))
+                    << x << "," << y;
+                ASSERT_EQ(got[3], in[3]) << x << "," << y;
+            }
+    }
+}
+
+TEST(FlipY, EncodingTheNegatedComponentIsTheMirroredGreen)
+{
+    // The flip rests on this: for every ny the renderer can hand over, the
+    // encoding of -ny is 254 minus the encoding of ny.
+    std::vector<float> components = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 1.0f / 127.0f, 2.0f / 127.0f,
+                                      FLT_MIN, FLT_TRUE_MIN, std::nextafter(1.0f, 0.0f), 1.5f, NAN};
+    for (int k = -127; k <= 127; ++k)
+        for (float step : {-1.0f, 0.0f, 1.0f})
+            components.push_back(std::nextafter(k / 127.0f, step * 2.0f));
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> anywhere(-1.0f, 1.0f);
+    for (int i = 0; i < 100000; ++i)
+        components.push_back(anywhere(rng));
+    for (float ny : components) {
+        uint8_t up[3], down[3];
+        encodeNormal({0.25f, ny}, down, 3);
+        encodeNormal({0.25f, -ny}, up, 3);
+        ASSERT_EQ(up[1], 254 - down[1]) << ny;
+        ASSERT_EQ(up[0], down[0]);
+        ASSERT_EQ(up[2], down[2]);
+    }
+}
+
+TEST(FlipY, OnlyGreenOfComputedPixelsChanges)
+{
+    for (MaskChannel mask : {MaskChannel::red, MaskChannel::alpha}) {
+        CliOptions options;
+        options.mask = mask;
+        Image input = alphaShape(40, 36, 2);
+        if (mask == MaskChannel::red)
+            for (size_t i = 0; i < input.pixels.size(); i += 4)
+                input.pixels[i] = input.pixels[i + 3];
+        const Image down = rendered(input, options);
+        options.flipY = true;
+        const Image up = rendered(input, options);
+        int flipped = 0;
+        for (int y = 0; y < input.height; ++y)
+            for (int x = 0; x < input.width; ++x) {
+                const uint8_t* a = pixelAt(down, x, y);
+                const uint8_t* b = pixelAt(up, x, y);
+                EXPECT_EQ(a[0], b[0]);
+                EXPECT_EQ(a[2], b[2]);
+                EXPECT_EQ(a[3], b[3]);
+                if (onBorder(input, x, y) || (a[1] == 127 && a[2] == 255)) {
+                    EXPECT_EQ(a[1], b[1]) << x << "," << y;  // kept input, or outside
+                } else {
+                    EXPECT_EQ(b[1], 254 - a[1]) << x << "," << y;
+                    flipped += a[1] != 127;
+                }
+            }
+        EXPECT_GT(flipped, 20);
+    }
+}
+
+TEST(FlipY, TheTopEdgeOfAShapeFacesUpInGreen)
+{
+    // A white bar: along its top edge the surface faces up the image, which
+    // is green below 127 with y down and above 127 with y up.
+    Image image{20, 20, 3, maskImage(maskOf(20, 20, [](int, int y) { return y >= 6 && y < 14 ? 255 : 0; }), 3)};
+    CliOptions options;
+    const Image down = rendered(image, options);
+    options.flipY = true;
+    const Image up = rendered(image, options);
+    EXPECT_LT(pixelAt(down, 10, 6)[1], 127);
+    EXPECT_GT(pixelAt(up, 10, 6)[1], 127);
+}
+
+TEST(RenderImage, BytesDoNotDependOnTheThreadCount)
+{
+    const ProbeImage probe{7, 9, false, std::vector<uint8_t>(7 * 9 * 4)};
+    ProbeImage gradient = probe;
+    for (size_t i = 0; i < gradient.rgba.size(); ++i)
+        gradient.rgba[i] = static_cast<uint8_t>(i * 11);
+    const struct { MaskChannel mask; bool flipY; const ProbeImage* probe; double specularity; } cases[] = {
+        {MaskChannel::red, false, nullptr, 1.0},
+        {MaskChannel::alpha, true, nullptr, 1.0},
+        {MaskChannel::red, false, &gradient, 0.3},
+        {MaskChannel::alpha, false, &gradient, 0.0},
+    };
+    const Image input = alphaShape(45, 61, 4);
+    for (const auto& c : cases) {
+        CliOptions options;
+        options.mask = c.mask;
+        options.flipY = c.flipY;
+        options.vals.specularity = c.specularity;
+        options.seed = 99;
+        options.threads = 1;
+        const Image single = rendered(input, options, c.probe);
+        for (int threads : {0, 2, 3, 7, 64}) {
+            options.threads = threads;
+            EXPECT_EQ(rendered(input, options, c.probe).pixels, single.pixels) << threads << " threads";
+        }
+    }
+}
+
+} // namespace
