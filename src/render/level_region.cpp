@@ -15,7 +15,7 @@ bool isLevelRegion(HeightField heights, float& level)
                 return false;
     }
     level = first;
-    return level == level;
+    return true;
 }
 
 SurfaceNormal levelNormal(float level, const OrmoloVals& vals)
