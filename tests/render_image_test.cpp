@@ -13,7 +13,7 @@ namespace {
 
 Image rendered(Image image, const CliOptions& options, const ProbeImage* probe = nullptr)
 {
-    renderImage(image, options, probe, {});
+    EXPECT_TRUE(renderImage(image, options, probe, {}));
     return image;
 }
 
@@ -82,6 +82,20 @@ TEST(AlphaMask, ShapeComesFromAlphaOnlyAndAlphaAndBorderStayAsRead)
                     << x << "," << y;
                 ASSERT_EQ(got[3], in[3]) << x << "," << y;
             }
+    }
+}
+
+TEST(AlphaMask, ImageWithoutAlphaIsRefusedAndLeftAsItWas)
+{
+    std::mt19937 rng(12);
+    for (bool flipY : {false, true}) {
+        CliOptions options;
+        options.mask = MaskChannel::alpha;
+        options.flipY = flipY;
+        Image image{29, 21, 3, maskImage(randomMask(rng, 29, 21), 3)};
+        const Image input = image;
+        EXPECT_FALSE(renderImage(image, options, nullptr, {}));
+        EXPECT_EQ(image.pixels, input.pixels);
     }
 }
 

@@ -46,11 +46,10 @@ bool renderFile(const FileJob& job, const CliOptions& options, const ProbeImage*
         Image image;
         if (!readPng(job.inputPath, image, error))
             return false;
-        if (options.mask == MaskChannel::alpha && image.channels != 4) {
+        if (!renderImage(image, options, probe, progress)) {
             error = quotedName(job.inputPath) + " has no alpha channel to take the shape from (--mask alpha)";
             return false;
         }
-        renderImage(image, options, probe, progress);
         return writePng(job.outputPath, image, error, options.compression);
     } catch (const std::bad_alloc&) {
         error = "out of memory rendering " + quotedName(job.inputPath);

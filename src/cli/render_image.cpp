@@ -49,9 +49,11 @@ void flipGreen(Image& image)
 
 } // namespace
 
-void renderImage(Image& image, const CliOptions& options, const ProbeImage* probe,
+bool renderImage(Image& image, const CliOptions& options, const ProbeImage* probe,
                  const ProgressFn& progress)
 {
+    if (options.mask == MaskChannel::alpha && image.channels != 4)
+        return false;
     setRandomStreamPosition(options.seed);
     if (options.mask == MaskChannel::alpha)
         renderAlphaShape(image, options, probe, progress);
@@ -59,4 +61,5 @@ void renderImage(Image& image, const CliOptions& options, const ProbeImage* prob
         renderRegion(image.view(), image.view(), options.vals, probe, progress, options.threads);
     if (options.flipY)
         flipGreen(image);
+    return true;
 }

@@ -8,7 +8,8 @@
 #include "render/probe_image.h"
 #include "render/progress.h"
 
-// Renders `image` in place with the settings of `options`. With
-// MaskChannel::alpha the image must have four channels.
-void renderImage(Image& image, const CliOptions& options, const ProbeImage* probe,
-                 const ProgressFn& progress);
+// Renders `image` in place with the settings of `options`. Returns false,
+// leaving the image as it was, when the shape is to come from an alpha
+// channel (MaskChannel::alpha) that the image does not have.
+[[nodiscard]] bool renderImage(Image& image, const CliOptions& options, const ProbeImage* probe,
+                               const ProgressFn& progress);
