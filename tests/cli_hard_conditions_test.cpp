@@ -225,6 +225,37 @@ TEST_F(Cli, ALinkPlantedBesideTheOutputRedirectsNothing)
     EXPECT_TRUE(readPng(path("out.png"), written, error)) << error;
 }
 
+TEST_F(Cli, OutputNamesUpToTheFolderLimitAreWritten)
+{
+    // 255 bytes is the longest file name of Linux file systems; the file
+    // that the output is written through would not take the output's name
+    // plus a suffix from 241 bytes on.
+    Image image{20, 12, 3, maskImage(std::vector<uint8_t>(240, 255), 3)};
+    std::string error;
+    ASSERT_TRUE(writePng(path("in.png"), image, error));
+    ASSERT_EQ(run(path("in.png") + " " + path("short.png")), 0) << errors;
+    Image expected;
+    ASSERT_TRUE(readPng(path("short.png"), expected, error)) << error;
+    for (size_t length : {240, 241, 254, 255}) {
+        SCOPED_TRACE(length);
+        const std::string name = std::string(length - 4, 'n') + ".png";
+        const std::set<std::string> before = namesIn(dir_);
+        ASSERT_EQ(run(path("in.png") + " " + path(name)), 0) << errors;
+        Image written;
+        ASSERT_TRUE(readPng(path(name), written, error)) << error;
+        EXPECT_EQ(written.pixels, expected.pixels);
+        std::set<std::string> after = namesIn(dir_);
+        after.erase(name);
+        EXPECT_EQ(after, before) << "only the output is new";
+        fs::remove(path(name));
+    }
+    const std::set<std::string> before = namesIn(dir_);
+    EXPECT_EQ(run(path("in.png") + " " + path(std::string(252, 'n') + ".png")), 1);
+    expectOneCleanLine(errors);
+    EXPECT_NE(errors.find("File name too long"), std::string::npos) << errors;
+    EXPECT_EQ(namesIn(dir_), before);
+}
+
 TEST_F(Cli, OutputHasThePermissionsOfANewFile)
 {
     Image image{5, 5, 3, std::vector<uint8_t>(75, 255)};
