@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "cli/png_io.h"
@@ -188,7 +189,7 @@ TEST_F(Cli, RunsIntoOneOutputLeaveOneWholeRender)
         fs::remove(path("shared.png"));
         const std::set<std::string> before = namesIn(dir_);
         ASSERT_EQ(runCommand(command), 0);
-        std::ifstream statuses(path("stdout.txt"));
+        std::istringstream statuses(output);
         std::string status;
         int finished = 0;
         while (statuses >> status) {
@@ -216,8 +217,7 @@ TEST_F(Cli, ALinkPlantedBesideTheOutputRedirectsNothing)
         fs::create_symlink(path("victim.txt"), path(name));
     const std::set<std::string> before = namesIn(dir_);
     ASSERT_EQ(run(path("in.png") + " " + path("out.png")), 0) << errors;
-    std::ifstream victim(path("victim.txt"));
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
+    EXPECT_EQ(fileContent(path("victim.txt")), "precious");
     std::set<std::string> after = namesIn(dir_);
     after.erase("out.png");
     EXPECT_EQ(after, before);

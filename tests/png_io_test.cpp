@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -11,32 +9,24 @@
 #include "cli/png_io.h"
 #include "png_chunks.h"
 #include "render/render.h"
+#include "scratch_folder.h"
 #include "test_images.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A file name of this test's own in the temporary directory.
-std::string scratchPath(const std::string& name)
-{
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return (fs::temp_directory_path() /
-            ("ormolo2-png-" + std::string(test->name()) + "-" + std::to_string(getpid()) + "-" + name))
-        .string();
-}
-
 // Reads `samples` back through a file of the given form.
 Image roundTrip(PngColorType type, int bitDepth, uint32_t width, const std::vector<uint16_t>& samples,
                 const std::vector<PngChunk>& extra = {})
 {
-    const std::string path = scratchPath("in.png");
+    const ScratchFolder scratch;
+    const std::string path = scratch.path("in.png");
     const uint32_t height = static_cast<uint32_t>(samples.size() / (width * samplesPerPixel(type)));
     saveSamplesPng(path, width, height, type, bitDepth, samples, extra);
     Image image;
     std::string error;
     EXPECT_TRUE(readPng(path, image, error)) << error;
-    fs::remove(path);
     return image;
 }
 
@@ -132,12 +122,13 @@ TEST(PngWrite, EveryCompressionReadsBackTheSameBytes)
 {
     // A normal map of a soft-edged shape, RGB and RGBA.
     std::mt19937 rng(17);
+    const ScratchFolder scratch;
     for (int channels : {3, 4}) {
         Image image{120, 90, channels, maskImage(randomMask(rng, 120, 90), channels)};
         renderRegion(image.view(), image.view(), ormoloDefaults, nullptr, {});
         uintmax_t sizes[2] = {};
         for (PngCompression compression : {PngCompression::fast, PngCompression::small}) {
-            const std::string path = scratchPath("out.png");
+            const std::string path = scratch.path("out.png");
             std::string error;
             ASSERT_TRUE(writePng(path, image, error, compression)) << error;
             Image back;
@@ -145,7 +136,6 @@ TEST(PngWrite, EveryCompressionReadsBackTheSameBytes)
             EXPECT_EQ(back.channels, channels);
             EXPECT_EQ(back.pixels, image.pixels);
             sizes[compression == PngCompression::small] = fs::file_size(path);
-            fs::remove(path);
         }
         EXPECT_LT(sizes[1], sizes[0]) << "the smallest files are smaller";
     }

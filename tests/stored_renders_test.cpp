@@ -11,14 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/png_io.h"
+#include "scratch_folder.h"
 #include "sha256.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -71,29 +70,22 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-class StoredRenders : public ::testing::TestWithParam<StoredRender> {
-protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("ormolo2-stored-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                GetParam().name);
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+// Test names and ctest's records show a render by its name.
+void PrintTo(const StoredRender& render, std::ostream* out)
+{
+    *out << render.name;
+}
 
-    fs::path dir_;
-};
+class StoredRenders : public ::testing::TestWithParam<StoredRender>, protected ScratchFolder {};
 
 TEST_P(StoredRenders, MatchTheirDigests)
 {
     const StoredRender& render = GetParam();
-    const std::string probe = (dir_ / "probe.png").string();
+    const std::string probe = path("probe.png");
     std::string error;
     ASSERT_TRUE(writePng(probe, testProbe(), error)) << error;
 
-    const std::string output = (dir_ / "out.png").string();
+    const std::string output = path("out.png");
     const std::string command = std::string(ORMOLO_CLI) + " " + replaced(render.options, "PROBE", probe) +
                                 " " + ORMOLO_SAMPLES "/shape.png " + output;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
