@@ -10,8 +10,7 @@ void renderProduct(const Image& image, const RenderSettings& settings, std::vect
 {
     output.resize(image.pixels.size());
     setRandomStreamPosition(0);
-    renderRegion(PixelView<const uint8_t>(image.pixels.data(), image.width, image.height, image.channels),
-                 PixelView<uint8_t>(output.data(), image.width, image.height, image.channels),
+    renderRegion(image.view(), PixelView<uint8_t>(output.data(), image.width, image.height, image.channels),
                  settings.vals, settings.probe, {}, settings.threads);
 }
 
@@ -26,8 +25,7 @@ void runDistanceTransform(const Image& image, DistanceBuffers& buffers)
     const int width = image.width, height = image.height;
     const PlaneView<float> horiz(buffers.horiz.data(), width, height);
     const PlaneView<float> vert(buffers.vert.data(), width, height);
-    scanSeeds(PixelView<const uint8_t>(image.pixels.data(), width, height, image.channels), false,
-              horiz, vert);
+    scanSeeds(image.view(), false, horiz, vert);
     propagateForward(horiz, vert, {});
     propagateBackward(horiz, vert, {});
     computeDistanceField(horiz, vert, PlaneView<float>(buffers.field.data(), width, height), {});

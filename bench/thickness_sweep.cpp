@@ -26,13 +26,12 @@ struct SweepRun {
 
 SweepRun timedRender(const Image& image, const OrmoloVals& vals, int threads)
 {
-    std::vector<uint8_t> output(image.pixels.size());
+    Image output{image.width, image.height, image.channels, std::vector<uint8_t>(image.pixels.size())};
     const std::clock_t cpuStart = std::clock();
     const Clock::time_point start = Clock::now();
     Clock::time_point lastReport = start;
     double longestSilence = 0.0;
-    renderRegion(PixelView<const uint8_t>(image.pixels.data(), image.width, image.height, image.channels),
-                 PixelView<uint8_t>(output.data(), image.width, image.height, image.channels), vals, nullptr,
+    renderRegion(image.view(), output.view(), vals, nullptr,
                  [&](const char*, double) {
                      const Clock::time_point now = Clock::now();
                      longestSilence = std::max(longestSilence, secondsBetween(lastReport, now));

@@ -176,7 +176,7 @@ TEST_F(Cli, RunsIntoOneOutputLeaveOneWholeRender)
     for (int i = 0; i < runs; ++i) {
         ASSERT_TRUE(writePng(path("in" + std::to_string(i) + ".png"), inputs[i], error)) << error;
         Image render = inputs[i];
-        renderRegion(pixelsOf(render.pixels, size, size, 3), pixelsOf(render.pixels, size, size, 3),
+        renderRegion(render.view(), render.view(),
                      []{ OrmoloVals vals = ormoloDefaults; vals.slopeType = SLOPE_FLAT; return vals; }(),
                      nullptr, {});
         renders.push_back(render.pixels);
@@ -303,8 +303,7 @@ TEST_F(Cli, RendersWhenNoThreadCanStart)
     ASSERT_EQ(runCommand(limited + tool + " " + path("in.png") + " " + path("out.png")), 0) << errors;
     Image written;
     ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
-    renderRegion(pixelsOf(image.pixels, 300, 200, 4), pixelsOf(image.pixels, 300, 200, 4), ormoloDefaults,
-                 nullptr, {});
+    renderRegion(image.view(), image.view(), ormoloDefaults, nullptr, {});
     EXPECT_EQ(written.pixels, image.pixels);
 }
 

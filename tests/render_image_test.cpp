@@ -17,11 +17,6 @@ Image rendered(Image image, const CliOptions& options, const ProbeImage* probe =
     return image;
 }
 
-const uint8_t* pixelAt(const Image& image, int x, int y)
-{
-    return &image.pixels[(static_cast<size_t>(y) * image.width + x) * image.channels];
-}
-
 bool onBorder(const Image& image, int x, int y)
 {
     return x == 0 || y == 0 || x == image.width - 1 || y == image.height - 1;
@@ -75,9 +70,9 @@ TEST(AlphaMask, ShapeComesFromAlphaOnlyAndAlphaAndBorderStayAsRead)
 
         for (int y = 0; y < input.height; ++y)
             for (int x = 0; x < input.width; ++x) {
-                const uint8_t* got = pixelAt(output, x, y);
-                const uint8_t* in = pixelAt(input, x, y);
-                const uint8_t* want = onBorder(input, x, y) ? in : pixelAt(expected, x, y);
+                const uint8_t* got = output.view().at(x, y);
+                const uint8_t* in = input.view().at(x, y);
+                const uint8_t* want = onBorder(input, x, y) ? in : expected.view().at(x, y);
                 ASSERT_EQ(std::vector<uint8_t>(got, got + 3), std::vector<uint8_t>(want, want + 3))
                     << x << "," << y;
                 ASSERT_EQ(got[3], in[3]) << x << "," << y;
@@ -137,8 +132,8 @@ TEST(FlipY, OnlyGreenOfComputedPixelsChanges)
         int flipped = 0;
         for (int y = 0; y < input.height; ++y)
             for (int x = 0; x < input.width; ++x) {
-                const uint8_t* a = pixelAt(down, x, y);
-                const uint8_t* b = pixelAt(up, x, y);
+                const uint8_t* a = down.view().at(x, y);
+                const uint8_t* b = up.view().at(x, y);
                 EXPECT_EQ(a[0], b[0]);
                 EXPECT_EQ(a[2], b[2]);
                 EXPECT_EQ(a[3], b[3]);
@@ -162,8 +157,8 @@ TEST(FlipY, TheTopEdgeOfAShapeFacesUpInGreen)
     const Image down = rendered(image, options);
     options.flipY = true;
     const Image up = rendered(image, options);
-    EXPECT_LT(pixelAt(down, 10, 6)[1], 127);
-    EXPECT_GT(pixelAt(up, 10, 6)[1], 127);
+    EXPECT_LT(down.view().at(10, 6)[1], 127);
+    EXPECT_GT(up.view().at(10, 6)[1], 127);
 }
 
 TEST(RenderImage, BytesDoNotDependOnTheThreadCount)
