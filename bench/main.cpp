@@ -11,7 +11,6 @@
 // the sweep over shape thickness (thickness_sweep.h).
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +23,7 @@
 #include "end_to_end.h"
 #include "heap_meter.h"
 #include "thickness_sweep.h"
+#include "timing.h"
 
 namespace {
 
@@ -76,26 +76,6 @@ bool selected(const Options& options, const std::string& name)
         if (name.find(filter) != std::string::npos)
             return true;
     return false;
-}
-
-double secondsOf(const std::function<void()>& run)
-{
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Best of repeated runs: at least one, more until about `budget` seconds
-// have gone by (never more than `maxRuns`).
-double bestSeconds(const std::function<void()>& run, double budget, int maxRuns)
-{
-    double best = secondsOf(run), total = best;
-    for (int runs = 1; runs < maxRuns && total < budget; ++runs) {
-        const double seconds = secondsOf(run);
-        total += seconds;
-        best = std::min(best, seconds);
-    }
-    return best;
 }
 
 double megapixels(const Image& image)
