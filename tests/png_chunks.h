@@ -92,16 +92,19 @@ inline std::vector<uint8_t> deflated(const std::vector<uint8_t>& data)
     return out;
 }
 
-inline void saveBytes(const std::string& file, const std::vector<uint8_t>& bytes)
+// False when the file could not be written whole.
+inline bool saveBytes(const std::string& file, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
 }
 
 // A file of `samples` (row-major, samplesPerPixel(type) per pixel, each row
 // with filter type 0, 16-bit samples big-endian), with `extra` chunks
-// between the header and the image data.
-inline void saveSamplesPng(const std::string& file, uint32_t width, uint32_t height, PngColorType type,
+// between the header and the image data. False when it could not be written.
+inline bool saveSamplesPng(const std::string& file, uint32_t width, uint32_t height, PngColorType type,
                            int bitDepth, const std::vector<uint16_t>& samples,
                            const std::vector<PngChunk>& extra = {})
 {
@@ -118,5 +121,5 @@ inline void saveSamplesPng(const std::string& file, uint32_t width, uint32_t hei
     chunks.insert(chunks.end(), extra.begin(), extra.end());
     chunks.push_back({"IDAT", deflated(raw)});
     chunks.push_back({"IEND", {}});
-    saveBytes(file, pngFile(chunks));
+    return saveBytes(file, pngFile(chunks));
 }

@@ -13,33 +13,30 @@
 (define shape-grey 4)
 (define shape-grey-alpha 5)
 
-; Loads the 16-bit file of `kind` once, as the user would, renders a copy of
-; it with each of `renders` (name suffix, settings) and asks the driver to
-; compare each with the tool's render of the same file (written again under
-; the name of the case, where the driver looks for it).
+; Writes the 16-bit file of `kind` under the name of the case, where the
+; driver looks for it, loads it as the user would, renders it with
+; `settings` and asks the driver to compare the render with the tool's
+; render of the same file.
+(define (expect-deep-render case-name kind settings)
+  (let ((file (path (string-append case-name "-in.png"))))
+    (test-ormolo2-write-deep-png RUN-NONINTERACTIVE file kind)
+    (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE file file)))
+           (layer (car (gimp-image-get-active-layer image)))
+           (precision (car (gimp-image-get-precision image))))
+      (check (string-append case-name "-loads-at-16-bit") (= precision PRECISION-U16-GAMMA) precision)
+      ; The filter takes RGB drawables, so a grey file is converted first.
+      (if (not (= (car (gimp-image-base-type image)) RGB))
+          (gimp-image-convert-rgb image))
+      (let ((result (try (lambda () (render-noninteractive image layer settings)))))
+        (check (string-append case-name "-runs") (not (failed? result)) result))
+      (save-png layer (string-append case-name "-gimp.png"))
+      (gimp-image-delete image)
+      (write-line manifest "render " case-name " - " (settings-arguments settings)))))
+
+; Each of `renders` (name suffix, settings) of the file of `kind`.
 (define (expect-deep-renders name kind renders)
-  (let* ((file (path (string-append name "-in.png")))
-         (written (test-ormolo2-write-deep-png RUN-NONINTERACTIVE file kind))
-         (loaded (car (gimp-file-load RUN-NONINTERACTIVE file file)))
-         (precision (car (gimp-image-get-precision loaded))))
-    (check (string-append name "-loads-at-16-bit") (= precision PRECISION-U16-GAMMA) precision)
-    (for-each
-     (lambda (render)
-       (let* ((case-name (string-append name "-" (car render)))
-              (settings (cadr render))
-              (image (car (gimp-image-duplicate loaded)))
-              (layer (car (gimp-image-get-active-layer image))))
-         (test-ormolo2-write-deep-png RUN-NONINTERACTIVE (path (string-append case-name "-in.png")) kind)
-         ; The filter takes RGB drawables, so a grey file is converted first.
-         (if (not (= (car (gimp-image-base-type image)) RGB))
-             (gimp-image-convert-rgb image))
-         (let ((result (try (lambda () (render-noninteractive image layer settings)))))
-           (check (string-append case-name "-runs") (not (failed? result)) result))
-         (save-png layer (string-append case-name "-gimp.png"))
-         (gimp-image-delete image)
-         (write-line manifest "render " case-name " - " (settings-arguments settings))))
-     renders)
-    (gimp-image-delete loaded)))
+  (for-each (lambda (render) (expect-deep-render (string-append name "-" (car render)) kind (cadr render)))
+            renders))
 
 (define flat '(0 1 3 10 7 20))
 

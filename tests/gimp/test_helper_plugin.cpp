@@ -1,4 +1,4 @@
-// A test-only plug-in with two procedures that Script-Fu lacks:
+// A test-only plug-in with three procedures that Script-Fu lacks:
 // - test-ormolo2-call-with-nparams calls plug-in-ormolo2 with a chosen
 //   number of arguments (Script-Fu always passes every registered one) and
 //   returns the status it got;
@@ -10,14 +10,14 @@
 //   shape whose samples fall anywhere between two 8-bit values.
 #include <algorithm>
 #include <cmath>
-#include <csetjmp>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include <libgimp/gimp.h>
 #include <png.h>
+
+#include "png_chunks.h"
 
 namespace {
 
@@ -28,6 +28,13 @@ GimpParamDef param(GimpPDBArgType type, const char* name)
     return {type, const_cast<gchar*>(name), const_cast<gchar*>(name)};
 }
 
+void install(const char* name, int argCount, const GimpParamDef* args, int resultCount = 0,
+             const GimpParamDef* results = nullptr)
+{
+    gimp_install_procedure(name, "Test helper", "Test helper", "Ormolo", "Ormolo", "2024", nullptr, nullptr,
+                           GIMP_PLUGIN, argCount, resultCount, args, results);
+}
+
 void query()
 {
     static const GimpParamDef callArgs[] = {
@@ -36,28 +43,22 @@ void query()
         param(GIMP_PDB_DRAWABLE, "drawable"),
     };
     static const GimpParamDef callResults[] = {param(GIMP_PDB_INT32, "status")};
-    gimp_install_procedure("test-ormolo2-call-with-nparams", "Test helper", "Test helper", "Ormolo",
-                           "Ormolo", "2024", nullptr, nullptr, GIMP_PLUGIN,
-                           G_N_ELEMENTS(callArgs), G_N_ELEMENTS(callResults), callArgs,
-                           callResults);
+    install("test-ormolo2-call-with-nparams", G_N_ELEMENTS(callArgs), callArgs, G_N_ELEMENTS(callResults),
+            callResults);
 
     static const GimpParamDef saveArgs[] = {
         param(GIMP_PDB_INT32, "run-mode"),
         param(GIMP_PDB_DRAWABLE, "drawable"),
         param(GIMP_PDB_STRING, "filename"),
     };
-    gimp_install_procedure("test-ormolo2-save-png", "Test helper", "Test helper", "Ormolo",
-                           "Ormolo", "2024", nullptr, nullptr, GIMP_PLUGIN,
-                           G_N_ELEMENTS(saveArgs), 0, saveArgs, nullptr);
+    install("test-ormolo2-save-png", G_N_ELEMENTS(saveArgs), saveArgs);
 
     static const GimpParamDef deepArgs[] = {
         param(GIMP_PDB_INT32, "run-mode"),
         param(GIMP_PDB_STRING, "filename"),
         param(GIMP_PDB_INT32, "kind"),
     };
-    gimp_install_procedure("test-ormolo2-write-deep-png", "Test helper", "Test helper", "Ormolo",
-                           "Ormolo", "2024", nullptr, nullptr, GIMP_PLUGIN,
-                           G_N_ELEMENTS(deepArgs), 0, deepArgs, nullptr);
+    install("test-ormolo2-write-deep-png", G_N_ELEMENTS(deepArgs), deepArgs);
 }
 
 // Passes the first nparams of: run mode, image, drawable, then Round2 at
@@ -168,44 +169,17 @@ DeepImage deepImage(int kind)
     return image;
 }
 
-bool writeDeepRows(png_structp png, png_infop info, FILE* file, const DeepImage& image, bool gamma)
-{
-    if (setjmp(png_jmpbuf(png)))
-        return false;
-    const int colorTypes[] = {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
-                              PNG_COLOR_TYPE_RGB_ALPHA};
-    png_init_io(png, file);
-    png_set_IHDR(png, info, image.width, image.height, 16, colorTypes[image.channels - 1],
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (gamma)
-        png_set_gAMA_fixed(png, info, 45455);  // as ImageMagick tags its files
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(image.width) * image.channels * 2);
-    for (int y = 0; y < image.height; ++y) {
-        const uint16_t* samples = &image.samples[static_cast<size_t>(y) * image.width * image.channels];
-        for (size_t i = 0; i < row.size() / 2; ++i) {
-            row[2 * i] = static_cast<png_byte>(samples[i] >> 8);
-            row[2 * i + 1] = static_cast<png_byte>(samples[i]);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    return true;
-}
-
 bool writeDeepPng(const char* filename, int kind)
 {
     if (kind < 0 || kind >= deepKinds)
         return false;
     const DeepImage image = deepImage(kind);
-    FILE* file = std::fopen(filename, "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    const bool ok = info && writeDeepRows(png, info, file, image, kind == shapeRgbaGamma);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
+    const PngColorType types[] = {pngGrey, pngGreyAlpha, pngRgb, pngRgba};
+    std::vector<PngChunk> chunks;
+    if (kind == shapeRgbaGamma)
+        chunks.push_back(gammaChunk(45455));  // as ImageMagick tags its files
+    return saveSamplesPng(filename, image.width, image.height, types[image.channels - 1], 16, image.samples,
+                          chunks);
 }
 
 void run(const gchar* name, gint, const GimpParam* param, gint* nreturn_vals,
