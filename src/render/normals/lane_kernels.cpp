@@ -20,6 +20,7 @@
 #include "render/normals/disc_rows.h"
 #include "render/normals/flat_round.h"
 #include "render/normals/kernel_radius.h"
+#include "render/normals/lane_quotients.h"
 #include "render/normals/round2.h"
 
 namespace {
@@ -30,10 +31,12 @@ namespace {
 namespace avx512 {
 #define ORMOLO_LANE_COUNT 16
 #include "render/normals/lane_vectors.inc"
+#include "render/normals/lane_quotients.inc"
 #include "render/normals/flat_round_lanes.inc"
 #include "render/normals/round2_lanes.inc"
 #undef ORMOLO_LANE_COUNT
 #undef ORMOLO_LANE_VECTORS
+#undef ORMOLO_LANE_QUOTIENTS
 } // namespace avx512
 #pragma GCC pop_options
 
@@ -42,10 +45,12 @@ namespace avx512 {
 namespace avx2 {
 #define ORMOLO_LANE_COUNT 8
 #include "render/normals/lane_vectors.inc"
+#include "render/normals/lane_quotients.inc"
 #include "render/normals/flat_round_lanes.inc"
 #include "render/normals/round2_lanes.inc"
 #undef ORMOLO_LANE_COUNT
 #undef ORMOLO_LANE_VECTORS
+#undef ORMOLO_LANE_QUOTIENTS
 } // namespace avx2
 #pragma GCC pop_options
 #endif
@@ -53,24 +58,31 @@ namespace avx2 {
 namespace portable {
 #define ORMOLO_LANE_COUNT 4
 #include "render/normals/lane_vectors.inc"
+#include "render/normals/lane_quotients.inc"
 #include "render/normals/flat_round_lanes.inc"
 #include "render/normals/round2_lanes.inc"
 #undef ORMOLO_LANE_COUNT
 #undef ORMOLO_LANE_VECTORS
+#undef ORMOLO_LANE_QUOTIENTS
 } // namespace portable
 
 // The row functions of one instruction set.
 struct RowKernels {
     void (*flatRound)(const FlatRoundKernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
-    void (*round2)(const Round2Kernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    void (*round2ByDivider)(const Round2Kernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    void (*round2ByProducts)(const Round2Kernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    void (*quotientsByReciprocal)(const float* a, float b, double reciprocal, float* q, size_t count);
 };
 
 const RowKernels& rowKernels([[maybe_unused]] LaneSet lanes)
 {
-    static constexpr RowKernels portableKernels{portable::flatRoundRow, portable::round2Row};
+    static constexpr RowKernels portableKernels{portable::flatRoundRow, portable::round2Row<false>,
+                                                portable::round2Row<true>, portable::quotientsByReciprocal};
 #if defined(__x86_64__)
-    static constexpr RowKernels avx2Kernels{avx2::flatRoundRow, avx2::round2Row};
-    static constexpr RowKernels avx512Kernels{avx512::flatRoundRow, avx512::round2Row};
+    static constexpr RowKernels avx2Kernels{avx2::flatRoundRow, avx2::round2Row<false>,
+                                            avx2::round2Row<true>, avx2::quotientsByReciprocal};
+    static constexpr RowKernels avx512Kernels{avx512::flatRoundRow, avx512::round2Row<false>,
+                                              avx512::round2Row<true>, avx512::quotientsByReciprocal};
     switch (lanes) {
     case LaneSet::Avx512:
         return avx512Kernels;
@@ -92,7 +104,16 @@ void flatRoundNormalsRow(const FlatRoundKernel& kernel, int y, int xBegin, int x
 }
 
 void round2NormalsRow(const Round2Kernel& kernel, int y, int xBegin, int xEnd, SurfaceNormal* normals,
-                      LaneSet lanes)
+                      LaneSet lanes, LengthQuotients quotients)
 {
-    rowKernels(lanes).round2(kernel, y, xBegin, xEnd, normals);
+    const RowKernels& kernels = rowKernels(lanes);
+    (quotients == LengthQuotients::Products ? kernels.round2ByProducts : kernels.round2ByDivider)(
+        kernel, y, xBegin, xEnd, normals);
+}
+
+void quotientsByReciprocal(LaneSet lanes, const float* numerators, float divisor, float* quotients,
+                           size_t count)
+{
+    rowKernels(lanes).quotientsByReciprocal(numerators, divisor, 1.0 / static_cast<double>(divisor),
+                                            quotients, count);
 }

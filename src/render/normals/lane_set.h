@@ -30,3 +30,20 @@ LaneChoice chooseLaneSet(const char* requested, bool (*runs)(LaneSet));
 // chosen as above, so that a user or a test can pin one path of the
 // process. Read once; a refusal is reported on stderr once.
 LaneSet defaultLaneSet();
+
+// How Round2's lanes divide by a neighbour's length: with the divider, or
+// by products with the length's reciprocal (the same bits, see
+// lane_quotients.inc). Products cost more vector instructions than they
+// save on processors with a fast divider, so they are used where the
+// divider is slow.
+enum class LengthQuotients {
+    Divider,
+    Products,
+};
+
+// Products on Intel processors, whose vector divider has about half the
+// throughput of AMD's; the divider elsewhere. Detected once.
+LengthQuotients bestLengthQuotients();
+
+// "divider" or "products", for reports.
+const char* lengthQuotientsName(LengthQuotients quotients);

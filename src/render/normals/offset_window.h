@@ -29,6 +29,17 @@ struct OffsetTableShape {
     }
 };
 
+// Per-offset constants that depend only on |kx| and |ky|, over
+// 0..halfWidth x 0..halfHeight: a quarter of the full table.
+struct OffsetQuadrantShape {
+    int halfWidth;
+    int halfHeight;
+
+    size_t size() const { return static_cast<size_t>(halfWidth + 1) * (halfHeight + 1); }
+    // The start of row |ky|; its entry |kx| belongs to (kx, ky).
+    size_t rowStart(int ky) const { return static_cast<size_t>(ky < 0 ? -ky : ky) * (halfWidth + 1); }
+};
+
 // Offsets can never leave a width x height region by more than its size, so
 // a table needs no more than that whatever the radius.
 inline OffsetTableShape offsetTableShape(int32_t radius, int width, int height)

@@ -23,12 +23,16 @@ Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals)
     kernel.depth = vals.slopeDepthRound2;
     kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
     const int32_t radius = largestKernelRadius(heights);
-    kernel.shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
-    kernel.length.resize(kernel.shape.size());
-    for (int ky = -kernel.shape.halfHeight; ky <= kernel.shape.halfHeight; ++ky)
-        for (int kx = -kernel.shape.halfWidth; kx <= kernel.shape.halfWidth; ++kx)
-            kernel.length[kernel.shape.index(kx, ky)] =
-                rootOfSum(static_cast<float>(int64_t{kx} * kx + int64_t{ky} * ky));
+    const OffsetTableShape shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
+    kernel.quadrant = {shape.halfWidth, shape.halfHeight};
+    kernel.length.resize(kernel.quadrant.size());
+    kernel.reciprocalLength.resize(kernel.quadrant.size());
+    for (int ky = 0; ky <= kernel.quadrant.halfHeight; ++ky)
+        for (int kx = 0; kx <= kernel.quadrant.halfWidth; ++kx) {
+            const size_t at = kernel.quadrant.rowStart(ky) + kx;
+            kernel.length[at] = rootOfSum(static_cast<float>(int64_t{kx} * kx + int64_t{ky} * ky));
+            kernel.reciprocalLength[at] = 1.0 / static_cast<double>(kernel.length[at]);
+        }
     kernel.rootHeight = Plane<double>(heights.width, heights.height);
     const size_t count = heights.count();
     for (size_t i = 0; i < count; ++i)
@@ -58,11 +62,11 @@ FacetNormalSum round2FacetSum(const Round2Kernel& kernel, int x, int y)
         const OffsetRange cols =
             clippedOffsets(std::min(window, discHalfWidth(radius, ky)), x, kernel.heights.width);
         const double* neighbourRoots = kernel.rootHeight.row(y + ky) + x;
-        const float* lengths = kernel.length.data() + kernel.shape.index(0, ky);
+        const float* lengths = kernel.length.data() + kernel.quadrant.rowStart(ky);
         for (int32_t kx = cols.first; kx <= cols.last; ++kx) {
             if (kx == 0 && ky == 0)
                 continue;
-            const float klen = lengths[kx];
+            const float klen = lengths[kx < 0 ? -kx : kx];
             const float df = static_cast<float>((neighbourRoots[kx] - centreRoot) * kernel.depth);
             const float lnx = (static_cast<float>(kx) * -df) / klen;
             const float lny = (static_cast<float>(ky) * -df) / klen;

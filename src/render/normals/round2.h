@@ -13,14 +13,16 @@
 #include "render/surface_normal.h"
 
 // The estimate over one height field: the field itself, and what depends only
-// on an offset or on one pixel, computed once per render.
+// on an offset or on one pixel, computed once per render. Lengths depend only
+// on |kx| and |ky|, so their tables hold one quadrant.
 struct Round2Kernel {
     HeightField heights;
     double depth;
     int32_t coverRadius;
-    OffsetTableShape shape;
-    std::vector<float> length;  // distance to each offset
-    Plane<double> rootHeight;   // sqrt of every region pixel's height
+    OffsetQuadrantShape quadrant;
+    std::vector<float> length;             // distance to each offset
+    std::vector<double> reciprocalLength;  // the double nearest 1 / length
+    Plane<double> rootHeight;              // sqrt of every region pixel's height
 };
 
 Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals);
@@ -45,6 +47,9 @@ SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum);
 // The normals of the inside pixels (height > 0) among columns
 // xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
 // pixels are left as they are. Neighbouring pixels are computed together in
-// the lanes of the given instruction set, which the processor must run.
+// the lanes of the given instruction set, which the processor must run,
+// dividing by the neighbours' lengths the given way; every choice gives the
+// same bits.
 void round2NormalsRow(const Round2Kernel& kernel, int y, int xBegin, int xEnd, SurfaceNormal* normals,
-                      LaneSet lanes = defaultLaneSet());
+                      LaneSet lanes = defaultLaneSet(),
+                      LengthQuotients quotients = bestLengthQuotients());
