@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <thread>
 
 #include "reference_renderer.h"
 #include "render/render.h"
+#include "render/worker_count.h"
 #include "test_images.h"
 
 namespace {
@@ -235,3 +237,28 @@ TEST(Render, NormalMapIsTheSameAtEveryThreadCount)
 }
 
 } // namespace
+
+TEST(WorkersForRender, SmallWorkStaysOnTheCallingThread)
+{
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const struct {
+        const char* name;
+        int width, height;
+        float level;
+        int32_t slope;
+        int threads, fewest, most;
+    } cases[] = {
+        {"an asked count is kept", 8, 8, 1.0f, SLOPE_ROUND2, 3, 3, 3},
+        {"nothing inside", 300, 300, 0.0f, SLOPE_ROUND2, 0, 1, 1},
+        {"a thin preview", 64, 64, 1.0f, SLOPE_ROUND2, 0, 1, 1},
+        {"flat keeps its small radius", 150, 150, 60.0f, SLOPE_FLAT, 0, 1, 1},
+        {"wide neighbourhoods", 400, 400, 60.0f, SLOPE_ROUND2, 0, cores, cores},
+        {"infinite heights", 400, 400, INFINITY, SLOPE_ROUND, 0, cores, cores},
+    };
+    for (const auto& c : cases) {
+        const auto field = heightField(c.width, c.height, [&](int, int) { return c.level; });
+        const int workers = workersForRender(planeOf(field, c.width, c.height), normalSettings(c.slope), c.threads);
+        EXPECT_GE(workers, c.fewest) << c.name;
+        EXPECT_LE(workers, c.most) << c.name;
+    }
+}

@@ -11,6 +11,7 @@
 #include "render/normals/round2.h"
 #include "render/output_pass.h"
 #include "render/seeds.h"
+#include "render/worker_count.h"
 
 namespace {
 
@@ -66,19 +67,22 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
                             std::fill(normals, normals + std::max(xEnd - xBegin, 0), normal);
                         },
                         threads, progress);
-    } else if (vals.slopeType == SLOPE_ROUND2) {
+        return;
+    }
+    const int workers = workersForRender(heights, vals, threads);
+    if (vals.slopeType == SLOPE_ROUND2) {
         const Round2Kernel kernel = makeRound2Kernel(heights, vals);
         writeOutputPass(heights, output, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
                             round2NormalsRow(kernel, y, xBegin, xEnd, normals);
                         },
-                        threads, progress);
+                        workers, progress);
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
         writeOutputPass(heights, output, rule,
                         [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
                             flatRoundNormalsRow(kernel, y, xBegin, xEnd, normals);
                         },
-                        threads, progress);
+                        workers, progress);
     }
 }

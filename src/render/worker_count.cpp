@@ -1,0 +1,46 @@
+#include "render/worker_count.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <thread>
+
+namespace {
+
+// Neighbour visits that keep a worker busy for about a millisecond, well
+// above what starting and joining a thread costs.
+constexpr double minimumWorkPerWorker = 2e6;
+
+// The neighbour visits of the output pass, roughly: the square around each
+// visited inside pixel that its radius (height + 2, at most the Flat
+// smoothing radius) spans.
+double neighbourVisits(HeightField heights, const OrmoloVals& vals)
+{
+    const bool flat = vals.slopeType == SLOPE_FLAT;
+    const float flatCap = static_cast<float>(std::max(vals.maxNormalMapBlurRadius, 0));
+    const float widest = static_cast<float>(std::max(heights.width, heights.height));
+    double visits = 0.0;
+    for (int y = 1; y <= heights.height - 2; ++y) {
+        const float* row = heights.row(y);
+        for (int x = 1; x <= heights.width - 2; ++x) {
+            if (!(row[x] > 0.0f))
+                continue;
+            float radius = std::min(row[x] + 2.0f, widest);
+            if (flat)
+                radius = std::min(radius, flatCap);
+            const double side = 2.0 * radius + 1.0;
+            visits += side * side;
+        }
+    }
+    return visits;
+}
+
+} // namespace
+
+int workersForRender(HeightField heights, const OrmoloVals& vals, int threads)
+{
+    if (threads > 0)
+        return threads;
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const double visits = neighbourVisits(heights, vals);
+    return static_cast<int>(std::clamp(visits / minimumWorkPerWorker, 1.0, static_cast<double>(cores)));
+}
