@@ -22,6 +22,7 @@
 #include "bench_cases.h"
 #include "end_to_end.h"
 #include "heap_meter.h"
+#include "render/normals/lane_set.h"
 #include "thickness_sweep.h"
 #include "timing.h"
 
@@ -78,6 +79,29 @@ bool selected(const Options& options, const std::string& name)
     return false;
 }
 
+// The processor's model name as the kernel reports it, or "unknown".
+std::string processorModel()
+{
+    std::FILE* file = std::fopen("/proc/cpuinfo", "r");
+    if (!file)
+        return "unknown";
+    char line[512];
+    std::string model = "unknown";
+    while (std::fgets(line, sizeof line, file)) {
+        if (std::strncmp(line, "model name", 10) != 0)
+            continue;
+        const char* colon = std::strchr(line, ':');
+        if (colon) {
+            model = colon + 1;
+            model.erase(0, model.find_first_not_of(" \t"));
+            model.erase(model.find_last_not_of(" \t\n") + 1);
+        }
+        break;
+    }
+    std::fclose(file);
+    return model;
+}
+
 double megapixels(const Image& image)
 {
     return static_cast<double>(image.width) * image.height / 1e6;
@@ -97,6 +121,9 @@ double distanceMsPerMegapixel(const Image& image, bool quick)
 int main(int argc, char** argv)
 {
     const Options options = parseOptions(argc, argv);
+    std::printf("processor: %s\n", processorModel().c_str());
+    std::printf("instruction set: %s, Round2 length quotients by %s\n", laneSetName(defaultLaneSet()),
+                lengthQuotientsName(bestLengthQuotients()));
     if (options.thickness) {
         runThicknessSweep(options.threads);
         return 0;
@@ -104,7 +131,7 @@ int main(int argc, char** argv)
     const BenchInputs inputs = makeBenchInputs();
 
     std::printf("threads: %d%s\n", options.threads,
-                options.threads == 0 ? " = all cores" : "");
+                options.threads == 0 ? " = one per core, fewer for small work" : "");
     std::printf("ms, MP/s: product renderer (renderRegion), best of %s\n",
                 options.quick ? "1 run" : "repeated runs");
     std::printf("x literal: time of the literal transcription / product time, same input\n");
