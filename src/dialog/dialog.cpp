@@ -221,6 +221,7 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     // reference keeps the object alive for the destroy below.
     g_object_ref(dialog);
     const gint response = gimp_dialog_run(GIMP_DIALOG(dialog));
+    ormolo2ForgetPreview();
     if (response == GTK_RESPONSE_OK)
         bVals.preview = gimp_preview_get_update(ormoloDialogWidgets.preview);
     gtk_widget_destroy(dialog);

@@ -1,6 +1,7 @@
 #include "render/gimp/frame.h"
 
 #include <cstddef>
+#include <vector>
 
 #include <libgimp/gimpui.h>
 
@@ -10,6 +11,29 @@
 #include "render/render.h"
 
 namespace {
+
+// What one dialog's preview renders share: the probe, read once (again
+// only when another drawable is chosen), and the region's pixel buffer,
+// whose pages stay mapped from one preview render to the next.
+struct PreviewMemory {
+    bool probeRead = false;
+    gint32 probeId = -1;
+    bool reflectsProbe = false;
+    ProbeImage probe;
+    std::vector<guchar> pixels;
+};
+
+PreviewMemory previewMemory;
+
+const ProbeImage* previewProbe()
+{
+    if (!previewMemory.probeRead || previewMemory.probeId != bVals.probeImgDrawable) {
+        previewMemory.probeRead = true;
+        previewMemory.probeId = bVals.probeImgDrawable;
+        previewMemory.reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, previewMemory.probe);
+    }
+    return previewMemory.reflectsProbe ? &previewMemory.probe : nullptr;
+}
 
 void forwardToProgressBar(const char* text, double fraction)
 {
@@ -28,23 +52,27 @@ bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint heigh
         return false;
     gimp_tile_cache_ntiles(drawable->width / gimp_tile_width() + 17);
 
+    std::vector<guchar> finalPixels;
+    std::vector<guchar>& buffer = final ? finalPixels : previewMemory.pixels;
+    buffer.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * channels);
+    guchar* pixels = buffer.data();
     GimpPixelRgn rgnIn;
     gimp_pixel_rgn_init(&rgnIn, drawable, x1, y1, width, height, FALSE, FALSE);
-    guchar* pixels = static_cast<guchar*>(
-        g_malloc(static_cast<size_t>(width) * static_cast<size_t>(height) * channels));
     gimp_pixel_rgn_get_rect(&rgnIn, pixels, x1, y1, width, height);
 
-    ProbeImage probe;
-    const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
     const PixelView<uint8_t> region(pixels, width, height, channels);
-    renderRegion(region, region, bVals, reflectsProbe ? &probe : nullptr,
-                 final ? ProgressFn(forwardToProgressBar) : ProgressFn());
+    if (final) {
+        ProbeImage probe;
+        const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
+        renderRegion(region, region, bVals, reflectsProbe ? &probe : nullptr, ProgressFn(forwardToProgressBar));
+    } else {
+        renderRegion(region, region, bVals, previewProbe(), ProgressFn());
+    }
 
     // Every row goes back, border rows included: a shadow row left unwritten
     // would be merged into the image as black.
     gimp_pixel_rgn_init(&rgnOut, drawable, x1, y1, width, height, final, TRUE);
     gimp_pixel_rgn_set_rect(&rgnOut, pixels, x1, y1, width, height);
-    g_free(pixels);
     return true;
 }
 
@@ -82,4 +110,9 @@ const char* renderSelection(GimpDrawable* drawable)
         return "Ormolo 2.0: GIMP did not take the result into drawable %d";
     gimp_drawable_update(drawableId, x1, y1, width, height);
     return nullptr;
+}
+
+void ormolo2ForgetPreview()
+{
+    previewMemory = PreviewMemory();
 }

@@ -11,3 +11,8 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview);
 // null when it did (or the selection is empty), otherwise a message with one
 // %d for the drawable's ID, and the drawable is unchanged.
 const char* renderSelection(GimpDrawable* drawable);
+
+// Preview renders keep the probe they read and their pixel buffer for the
+// next preview render of the same dialog; this lets them go. The final
+// render always reads the probe afresh.
+void ormolo2ForgetPreview();
