@@ -212,10 +212,11 @@ TEST_P(Round2Paths, MatchTheLiteralTranscription)
         const int width = 3 + static_cast<int>(rng() % 70), height = 3 + static_cast<int>(rng() % 50);
         const auto input = maskImage(randomMask(rng, width, height), 3);
         OrmoloVals vals = normalSettings(SLOPE_ROUND2);
-        // The dialog's depths, and depths so small that the facet slopes
-        // and their quotients become tiny or subnormal.
-        const float depths[] = {20.0f, 1.0f, 25.0f, 1e-30f, 1e-38f, -7.5f, 0.0f};
-        vals.slopeDepthRound2 = depths[trial % 7];
+        // The dialog's depths, depths so small that the facet slopes
+        // and their quotients become tiny or subnormal, and depths so large
+        // that they overflow into infinite quotients and NaN normals.
+        const float depths[] = {20.0f, 1.0f, 25.0f, 1e-30f, 1e-38f, -7.5f, 0.0f, 1e30f, -FLT_MAX};
+        vals.slopeDepthRound2 = depths[trial % 9];
         ASSERT_EQ(render(input, width, height, 3, vals), referenceRender(input, width, height, 3, vals))
             << "trial " << trial << ": " << width << "x" << height << " depth " << vals.slopeDepthRound2;
     }

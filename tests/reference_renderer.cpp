@@ -120,11 +120,26 @@ std::vector<float> referenceHeightField(const std::vector<uint8_t>& pixels, int 
     return distDiag;
 }
 
+namespace {
+
+// kr = (int)hc + 2. A height whose radius squared would not fit in an int
+// (Round at depths far beyond the dialog's range, or infinite) has no such
+// conversion; its disc and window take the whole region, as those of any
+// radius of at least 2 * (width + height) do.
+int referenceRadius(float hc, int width, int height)
+{
+    if (hc < 46000.0f)
+        return (int)hc + 2;
+    return 2 * (width + height);
+}
+
+} // namespace
+
 void referenceFlatRoundNormal(const std::vector<float>& heights, int width, int height, int x,
                               int y, const OrmoloVals& vals, float& nx, float& ny)
 {
     float hc = heights[y * width + x];
-    int kr = (int)hc + 2;
+    int kr = referenceRadius(hc, width, height);
     if (vals.slopeType == SLOPE_FLAT && kr > vals.maxNormalMapBlurRadius)
         kr = vals.maxNormalMapBlurRadius;
     int krsq = kr * kr;
@@ -161,7 +176,7 @@ void referenceRound2Normal(const std::vector<float>& heights, int width, int hei
                            const OrmoloVals& vals, float& nx, float& ny)
 {
     float hc = heights[y * width + x];
-    int kr = (int)hc + 2;
+    int kr = referenceRadius(hc, width, height);
     int krsq = kr * kr;
     int inc = 1, e = kr;
     if (kr > 5) {
@@ -265,6 +280,14 @@ std::vector<uint8_t> referenceRender(const std::vector<uint8_t>& pixels, int wid
                     referenceRound2Normal(heights, width, height, x, y, vals, nx, ny);
                 else
                     referenceFlatRoundNormal(heights, width, height, x, y, vals, nx, ny);
+                // Depths far outside the dialog's range overflow the facet
+                // or slope sums into NaN components. A NaN has no truncation
+                // to an integer (converting it is undefined), so both
+                // encodings count it as 0, as the renderer does.
+                if (nx != nx)
+                    nx = 0;
+                if (ny != ny)
+                    ny = 0;
             }
             if (probe) {
                 referenceProbePixel(*probe, inside, nx, ny, vals.specularity, draw, px, channels);
