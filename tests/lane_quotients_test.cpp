@@ -197,8 +197,9 @@ protected:
         std::vector<uint8_t> output = input;
         const Round2Path path = GetParam();
         writeOutputPass(distDiag, pixelsOf(output, width, height, channels), {nullptr, 1.0},
-                        [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            round2NormalsRow(kernel, y, xBegin, xEnd, normals, path.lanes, path.quotients);
+                        [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals, path.lanes,
+                                               path.quotients);
                         },
                         1, {});
         return output;

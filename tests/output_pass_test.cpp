@@ -105,9 +105,9 @@ TEST(OutputPass, ReportsWithinRowsWhenTheyAreSlow)
     const int width = 1000, height = 23;
     const std::vector<float> heights(static_cast<size_t>(width) * height, 1.0f);
     std::vector<uint8_t> output(heights.size() * 3);
-    const auto level = [](int, int xBegin, int xEnd, SurfaceNormal* normals) {
-        for (int x = xBegin; x < xEnd; ++x)
-            normals[x - xBegin] = {0.0f, 0.0f};
+    const auto level = [](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+        for (int i = 0; i < (yEnd - yBegin) * (xEnd - xBegin); ++i)
+            normals[i] = {0.0f, 0.0f};
     };
     const double rowSpan = 0.4 / (height - 1);
     for (int threads : {1, 2, 3}) {

@@ -17,15 +17,21 @@
 
 namespace {
 
-// A row of a thick shape can take seconds: rows are written this many
+// Workers take bands of this many rows, whose normals are computed
+// together: neighbouring rows of a stroke hold pixels of alike
+// neighbourhoods, which the normal stages can put side by side.
+constexpr int rowsPerBand = 4;
+
+// A row of a thick shape can take seconds: bands are written this many
 // columns at a time, and the calling thread can report between the steps.
-constexpr int columnsPerStep = 256;
+// A step covers as many pixels as one of 256 columns of a single row.
+constexpr int columnsPerStep = 64;
 
 struct PassContext {
     HeightField heights;
     PixelView<uint8_t> output;
     OutputRule rule;
-    const NormalsOfRow& normalsOfRow;
+    const NormalsOfBlock& normalsOfBlock;
     // Stream position of the first draw of each row's blurred pixels.
     std::vector<uint64_t> rowFirstDraw;
 };
@@ -55,13 +61,13 @@ std::vector<uint64_t> reserveRowDraws(HeightField heights)
     return rowFirstDraw;
 }
 
-// Columns xBegin..xEnd-1 of row y; `draw` is the stream position of the
-// first blurred pixel among them and moves past their draws.
-void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, SurfaceNormal* normals,
+// Columns xBegin..xEnd-1 of row y, whose normals are given; `draw` is the
+// stream position of the first blurred pixel among them and moves past their
+// draws.
+void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const SurfaceNormal* normals,
                   uint64_t& draw)
 {
     const int channels = pass.output.channels;
-    pass.normalsOfRow(y, xBegin, xEnd, normals);
     const float* heightRow = pass.heights.row(y);
     const ProbeImage* probe = pass.rule.probe;
     for (int x = xBegin; x < xEnd; ++x) {
@@ -82,14 +88,14 @@ void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, SurfaceN
     }
 }
 
-// What the workers share: the next row to take, which rows are written, and
-// how far each row has got.
+// What the workers share: the first row of the next band to take, which rows
+// are written, and how far each row has got.
 struct RowBoard {
     explicit RowBoard(int height)
         : done(static_cast<size_t>(height), 0), columnsDone(new std::atomic<int>[height]())
     {
     }
-    std::atomic<int> nextRow{1};
+    std::atomic<int> nextBand{1};
     std::mutex mutex;
     std::condition_variable rowDone;
     std::vector<char> done;  // guarded by mutex
@@ -164,24 +170,31 @@ private:
     double lastFraction_ = 0.0;
 };
 
-// Takes rows until none is left. `afterStep` runs after each step of
-// columns, on the thread that wrote them.
+// Takes bands of rows until none is left. `afterStep` runs after each step
+// of columns, on the thread that wrote them.
 template <typename AfterStep>
-void takeRows(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
-              const AfterStep& afterStep)
+void takeBands(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
+               const AfterStep& afterStep)
 {
-    const int columns = pass.heights.width - 2;
-    for (int y = board.nextRow++; y <= pass.heights.height - 2; y = board.nextRow++) {
-        uint64_t draw = pass.rowFirstDraw.empty() ? 0 : pass.rowFirstDraw[y];
+    const int columns = pass.heights.width - 2, lastRow = pass.heights.height - 2;
+    for (int yBegin = board.nextBand.fetch_add(rowsPerBand); yBegin <= lastRow;
+         yBegin = board.nextBand.fetch_add(rowsPerBand)) {
+        const int yEnd = std::min(yBegin + rowsPerBand, lastRow + 1);
+        uint64_t draws[rowsPerBand] = {};
+        if (!pass.rowFirstDraw.empty())
+            std::copy(pass.rowFirstDraw.begin() + yBegin, pass.rowFirstDraw.begin() + yEnd, draws);
         for (int x = 1; x <= columns; x += columnsPerStep) {
             const int xEnd = std::min(x + columnsPerStep, columns + 1);
-            writeColumns(pass, y, x, xEnd, normals, draw);
-            board.columnsDone[y].store(xEnd - 1, std::memory_order_relaxed);
+            pass.normalsOfBlock(yBegin, yEnd, x, xEnd, normals);
+            for (int y = yBegin; y < yEnd; ++y) {
+                writeColumns(pass, y, x, xEnd, normals + (y - yBegin) * (xEnd - x), draws[y - yBegin]);
+                board.columnsDone[y].store(xEnd - 1, std::memory_order_relaxed);
+            }
             afterStep();
         }
         {
             std::lock_guard<std::mutex> lock(board.mutex);
-            board.done[y] = 1;
+            std::fill(board.done.begin() + yBegin, board.done.begin() + yEnd, 1);
         }
         board.rowDone.notify_one();
         afterStep();
@@ -209,21 +222,22 @@ int workerCount(int threads)
 } // namespace
 
 void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
-                     const NormalsOfRow& normalsOfRow, int threads, const ProgressFn& progress,
+                     const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
                      std::chrono::milliseconds heartbeat)
 {
     const int width = heights.width, height = heights.height;
     if (height <= 2)
         return;
-    PassContext pass{heights, output, rule, normalsOfRow, {}};
+    PassContext pass{heights, output, rule, normalsOfBlock, {}};
     if (rule.probe && probeIsBlurred(rule.specularity))
         pass.rowFirstDraw = reserveRowDraws(heights);
-    const int workers = std::min(workerCount(threads), height - 2);
+    const int bands = (height - 2 + rowsPerBand - 1) / rowsPerBand;
+    const int workers = std::min(workerCount(threads), bands);
 
     // Every buffer is made here, so that the helpers allocate nothing.
     RowBoard board(height);
     std::vector<std::vector<SurfaceNormal>> normals(
-        static_cast<size_t>(workers), std::vector<SurfaceNormal>(static_cast<size_t>(columnsPerStep)));
+        static_cast<size_t>(workers), std::vector<SurfaceNormal>(static_cast<size_t>(rowsPerBand * columnsPerStep)));
     PassProgress passProgress(progress, height, width - 2, heartbeat);
 
     // The calling thread is the first worker. Helpers that the system cannot
@@ -234,11 +248,11 @@ void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const Outpu
     try {
         for (int i = 1; i < workers; ++i)
             helpers.emplace_back([&pass, &board, buffer = normals[i].data()] {
-                takeRows(pass, board, buffer, [] {});
+                takeBands(pass, board, buffer, [] {});
             });
     } catch (const std::system_error&) {
     }
-    takeRows(pass, board, normals[0].data(), [&] { passProgress.update(board); });
+    takeBands(pass, board, normals[0].data(), [&] { passProgress.update(board); });
     while (!passProgress.update(board)) {
         const int awaited = passProgress.awaitedRow();
         std::unique_lock<std::mutex> lock(board.mutex);

@@ -1,8 +1,8 @@
 // The output pass: every inner pixel of the region (rows 1..height-2,
 // columns 1..width-2) gets its colour from the normal-map rule, or from the
-// probe rule when a probe is given. Rows are shared out among worker
-// threads, the calling thread among them; progress is reported from the
-// calling thread only, in row order.
+// probe rule when a probe is given. Bands of rows are shared out among
+// worker threads, the calling thread among them; progress is reported from
+// the calling thread only, in row order.
 #pragma once
 
 #include <chrono>
@@ -15,9 +15,12 @@
 #include "render/progress.h"
 #include "render/surface_normal.h"
 
-// Fills normals[x - xBegin] for the inside pixels among columns
-// xBegin..xEnd-1 of row y. Called concurrently for different rows.
-using NormalsOfRow = std::function<void(int y, int xBegin, int xEnd, SurfaceNormal* normals)>;
+// Fills normals[(y - yBegin) * (xEnd - xBegin) + x - xBegin] for the inside
+// pixels among rows yBegin..yEnd-1 and columns xBegin..xEnd-1: a block of a
+// few rows, so that pixels of alike neighbourhoods in neighbouring rows can
+// be computed together. Called concurrently for different rows.
+using NormalsOfBlock =
+    std::function<void(int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals)>;
 
 struct OutputRule {
     const ProbeImage* probe;  // null: normal map
@@ -29,5 +32,5 @@ struct OutputRule {
 // Besides each tenth row's report, progress is reported whenever `heartbeat`
 // passes without a report.
 void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
-                     const NormalsOfRow& normalsOfRow, int threads, const ProgressFn& progress,
+                     const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
                      std::chrono::milliseconds heartbeat = std::chrono::seconds(1));

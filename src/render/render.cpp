@@ -63,8 +63,8 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     if (isLevelRegion(heights, level) && level > 0.0f) {
         const SurfaceNormal normal = levelNormal(level, vals);
         writeOutputPass(heights, output, rule,
-                        [normal](int, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            std::fill(normals, normals + std::max(xEnd - xBegin, 0), normal);
+                        [normal](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            std::fill(normals, normals + (yEnd - yBegin) * (xEnd - xBegin), normal);
                         },
                         threads, progress);
         return;
@@ -73,15 +73,17 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     if (vals.slopeType == SLOPE_ROUND2) {
         const Round2Kernel kernel = makeRound2Kernel(heights, vals);
         writeOutputPass(heights, output, rule,
-                        [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            round2NormalsRow(kernel, y, xBegin, xEnd, normals);
+                        [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals);
                         },
                         workers, progress);
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
         writeOutputPass(heights, output, rule,
-                        [&](int y, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            flatRoundNormalsRow(kernel, y, xBegin, xEnd, normals);
+                        [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                            for (int y = yBegin; y < yEnd; ++y)
+                                flatRoundNormalsRow(kernel, y, xBegin, xEnd,
+                                                    normals + (y - yBegin) * (xEnd - xBegin));
                         },
                         workers, progress);
     }

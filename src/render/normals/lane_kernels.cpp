@@ -1,4 +1,5 @@
-// The row functions of the normal stages, built once per instruction set.
+// The row and block functions of the normal stages, built once per
+// instruction set.
 //
 // The same kernel source (the .inc files) is compiled three times, each copy
 // in its own namespace with its own lane count and under its own target
@@ -66,23 +67,25 @@ namespace portable {
 #undef ORMOLO_LANE_QUOTIENTS
 } // namespace portable
 
-// The row functions of one instruction set.
-struct RowKernels {
+// The row and block functions of one instruction set.
+struct LaneKernels {
     void (*flatRound)(const FlatRoundKernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
-    void (*round2ByDivider)(const Round2Kernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
-    void (*round2ByProducts)(const Round2Kernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
+    void (*round2ByDivider)(const Round2Kernel&, int yBegin, int yEnd, int xBegin, int xEnd,
+                            SurfaceNormal* normals);
+    void (*round2ByProducts)(const Round2Kernel&, int yBegin, int yEnd, int xBegin, int xEnd,
+                             SurfaceNormal* normals);
     void (*quotientsByReciprocal)(const float* a, float b, double reciprocal, float* q, size_t count);
 };
 
-const RowKernels& rowKernels([[maybe_unused]] LaneSet lanes)
+const LaneKernels& laneKernels([[maybe_unused]] LaneSet lanes)
 {
-    static constexpr RowKernels portableKernels{portable::flatRoundRow, portable::round2Row<false>,
-                                                portable::round2Row<true>, portable::quotientsByReciprocal};
+    static constexpr LaneKernels portableKernels{portable::flatRoundRow, portable::round2Block<false>,
+                                                portable::round2Block<true>, portable::quotientsByReciprocal};
 #if defined(__x86_64__)
-    static constexpr RowKernels avx2Kernels{avx2::flatRoundRow, avx2::round2Row<false>,
-                                            avx2::round2Row<true>, avx2::quotientsByReciprocal};
-    static constexpr RowKernels avx512Kernels{avx512::flatRoundRow, avx512::round2Row<false>,
-                                              avx512::round2Row<true>, avx512::quotientsByReciprocal};
+    static constexpr LaneKernels avx2Kernels{avx2::flatRoundRow, avx2::round2Block<false>,
+                                            avx2::round2Block<true>, avx2::quotientsByReciprocal};
+    static constexpr LaneKernels avx512Kernels{avx512::flatRoundRow, avx512::round2Block<false>,
+                                              avx512::round2Block<true>, avx512::quotientsByReciprocal};
     switch (lanes) {
     case LaneSet::Avx512:
         return avx512Kernels;
@@ -100,20 +103,20 @@ const RowKernels& rowKernels([[maybe_unused]] LaneSet lanes)
 void flatRoundNormalsRow(const FlatRoundKernel& kernel, int y, int xBegin, int xEnd,
                          SurfaceNormal* normals, LaneSet lanes)
 {
-    rowKernels(lanes).flatRound(kernel, y, xBegin, xEnd, normals);
+    laneKernels(lanes).flatRound(kernel, y, xBegin, xEnd, normals);
 }
 
-void round2NormalsRow(const Round2Kernel& kernel, int y, int xBegin, int xEnd, SurfaceNormal* normals,
-                      LaneSet lanes, LengthQuotients quotients)
+void round2NormalsBlock(const Round2Kernel& kernel, int yBegin, int yEnd, int xBegin, int xEnd,
+                        SurfaceNormal* normals, LaneSet lanes, LengthQuotients quotients)
 {
-    const RowKernels& kernels = rowKernels(lanes);
+    const LaneKernels& kernels = laneKernels(lanes);
     (quotients == LengthQuotients::Products ? kernels.round2ByProducts : kernels.round2ByDivider)(
-        kernel, y, xBegin, xEnd, normals);
+        kernel, yBegin, yEnd, xBegin, xEnd, normals);
 }
 
 void quotientsByReciprocal(LaneSet lanes, const float* numerators, float divisor, float* quotients,
                            size_t count)
 {
-    rowKernels(lanes).quotientsByReciprocal(numerators, divisor, 1.0 / static_cast<double>(divisor),
+    laneKernels(lanes).quotientsByReciprocal(numerators, divisor, 1.0 / static_cast<double>(divisor),
                                             quotients, count);
 }

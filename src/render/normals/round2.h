@@ -44,12 +44,13 @@ SurfaceNormal round2Normal(const Round2Kernel& kernel, int x, int y);
 // The normal from the facet normals' sum.
 SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum);
 
-// The normals of the inside pixels (height > 0) among columns
-// xBegin..xEnd-1 of row y, written to normals[x - xBegin]; entries of other
-// pixels are left as they are. Neighbouring pixels are computed together in
-// the lanes of the given instruction set, which the processor must run,
+// The normals of the inside pixels (height > 0) among rows yBegin..yEnd-1 and
+// columns xBegin..xEnd-1, written to
+// normals[(y - yBegin) * (xEnd - xBegin) + x - xBegin]; entries of other
+// pixels are left as they are. Pixels of alike radii are computed together
+// in the lanes of the given instruction set, which the processor must run,
 // dividing by the neighbours' lengths the given way; every choice gives the
 // same bits.
-void round2NormalsRow(const Round2Kernel& kernel, int y, int xBegin, int xEnd, SurfaceNormal* normals,
-                      LaneSet lanes = defaultLaneSet(),
-                      LengthQuotients quotients = bestLengthQuotients());
+void round2NormalsBlock(const Round2Kernel& kernel, int yBegin, int yEnd, int xBegin, int xEnd,
+                        SurfaceNormal* normals, LaneSet lanes = defaultLaneSet(),
+                        LengthQuotients quotients = bestLengthQuotients());
