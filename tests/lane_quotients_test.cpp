@@ -18,6 +18,7 @@
 #include "render/normals/round2.h"
 #include "render/output_pass.h"
 #include "render/seeds.h"
+#include "round2_paths.h"
 #include "test_images.h"
 
 namespace {
@@ -168,19 +169,8 @@ INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, LaneQuotients,
 
 // Round2 renders whose normals come from one instruction set and one way
 // of dividing, against the literal transcription.
-struct Round2Path {
-    LaneSet lanes;
-    LengthQuotients quotients;
-};
-
-class Round2Paths : public testing::TestWithParam<Round2Path> {
+class Round2Paths : public Round2PathTest {
 protected:
-    void SetUp() override
-    {
-        if (!laneSetRuns(GetParam().lanes))
-            GTEST_SKIP() << laneSetName(GetParam().lanes) << " does not run on this processor";
-    }
-
     std::vector<uint8_t> render(const std::vector<uint8_t>& input, int width, int height, int channels,
                                 const OrmoloVals& vals)
     {
@@ -223,16 +213,6 @@ TEST_P(Round2Paths, MatchTheLiteralTranscription)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryInstructionSet, Round2Paths,
-    testing::Values(Round2Path{LaneSet::Portable, LengthQuotients::Divider},
-                    Round2Path{LaneSet::Portable, LengthQuotients::Products},
-                    Round2Path{LaneSet::Avx2, LengthQuotients::Divider},
-                    Round2Path{LaneSet::Avx2, LengthQuotients::Products},
-                    Round2Path{LaneSet::Avx512, LengthQuotients::Divider},
-                    Round2Path{LaneSet::Avx512, LengthQuotients::Products}),
-    [](const testing::TestParamInfo<Round2Path>& info) {
-        return std::string(laneSetName(info.param.lanes)) + "_" + lengthQuotientsName(info.param.quotients);
-    });
+INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, Round2Paths, everyRound2Path(), round2PathName);
 
 } // namespace
