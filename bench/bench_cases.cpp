@@ -74,6 +74,7 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
 
     RenderSettings preview;  // the default settings: Round2
     preview.threads = threads;
+    preview.keepsWorkspace = true;
     cases.push_back({"preview512-text60-round2", &inputs.preview60, preview, true});
     return cases;
 }

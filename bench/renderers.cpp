@@ -4,14 +4,17 @@
 #include "render/distance_transform.h"
 #include "render/random_stream.h"
 #include "render/render.h"
+#include "render/render_workspace.h"
 #include "render/seeds.h"
 
 void renderProduct(const Image& image, const RenderSettings& settings, std::vector<uint8_t>& output)
 {
     output.resize(image.pixels.size());
     setRandomStreamPosition(0);
+    static RenderWorkspace keptWorkspace;
     renderRegion(image.view(), PixelView<uint8_t>(output.data(), image.width, image.height, image.channels),
-                 settings.vals, settings.probe, {}, settings.threads);
+                 settings.vals, settings.probe, {}, settings.threads,
+                 settings.keepsWorkspace ? &keptWorkspace : nullptr);
 }
 
 std::vector<uint8_t> renderLiteral(const Image& image, const RenderSettings& settings)

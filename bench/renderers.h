@@ -16,6 +16,7 @@ struct RenderSettings {
     OrmoloVals vals = ormoloDefaults;
     const ProbeImage* probe = nullptr;  // null: normal-map output
     int threads = 0;                    // 0: one worker per core
+    bool keepsWorkspace = false;        // one workspace for all its renders, as the dialog's preview keeps
 };
 
 // Renders into `output` (resized to the image's size); no progress reports.

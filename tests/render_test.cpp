@@ -7,6 +7,7 @@
 
 #include "reference_renderer.h"
 #include "render/render.h"
+#include "render/render_workspace.h"
 #include "render/worker_count.h"
 #include "test_images.h"
 
@@ -236,8 +237,6 @@ TEST(Render, NormalMapIsTheSameAtEveryThreadCount)
     }
 }
 
-} // namespace
-
 TEST(WorkersForRender, SmallWorkStaysOnTheCallingThread)
 {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -262,3 +261,39 @@ TEST(WorkersForRender, SmallWorkStaysOnTheCallingThread)
         EXPECT_LE(workers, c.most) << c.name;
     }
 }
+
+TEST(Render, AWorkspaceKeptAcrossRendersChangesNoByte)
+{
+    // The dialog's preview renders one region after another through one
+    // workspace: regions that grow and shrink, other profiles in between,
+    // and a region without any edge.
+    std::mt19937 rng(29);
+    const struct {
+        int width, height;
+        int32_t slope;
+        bool edgeless;
+    } renders[] = {
+        {40, 30, SLOPE_ROUND2, false}, {12, 9, SLOPE_ROUND2, false}, {35, 33, SLOPE_FLAT, false},
+        {50, 41, SLOPE_ROUND2, false}, {20, 20, SLOPE_ROUND, false}, {16, 12, SLOPE_ROUND2, true},
+        {50, 41, SLOPE_ROUND2, false}, {3, 3, SLOPE_ROUND2, false},
+    };
+    RenderWorkspace workspace;
+    for (const auto& r : renders) {
+        SCOPED_TRACE(std::to_string(r.width) + "x" + std::to_string(r.height) + " slope " +
+                     std::to_string(r.slope));
+        const auto red = r.edgeless ? std::vector<uint8_t>(static_cast<size_t>(r.width) * r.height, 255)
+                                    : randomMask(rng, r.width, r.height);
+        const auto input = maskImage(red, 4);
+        OrmoloVals vals = normalSettings(r.slope);
+        std::vector<uint8_t> output(input.size());
+        renderRegion(pixelsOf(input, r.width, r.height, 4), pixelsOf(output, r.width, r.height, 4), vals, nullptr,
+                     {}, 0, &workspace);
+        // The transcription walks an edgeless region's huge discs for
+        // minutes; there a render without a workspace stands in for it.
+        const auto expected = r.edgeless ? render(input, r.width, r.height, 4, vals)
+                                         : referenceRender(input, r.width, r.height, 4, vals);
+        ASSERT_EQ(output, expected);
+    }
+}
+
+} // namespace

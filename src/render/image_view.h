@@ -42,10 +42,21 @@ struct PlaneView {
 template <class T>
 struct Plane : PlaneView<T> {
     std::unique_ptr<T[]> values;
+    size_t capacity = 0;
 
     Plane() = default;
-    Plane(int width, int height) : values(new T[static_cast<size_t>(width) * static_cast<size_t>(height)])
+    Plane(int width, int height) { reshape(width, height); }
+
+    // Makes this a width x height plane, on the memory it has when that is
+    // large enough.
+    void reshape(int width, int height)
     {
+        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+        if (count > capacity) {
+            values.reset();
+            values.reset(new T[count]);
+            capacity = count;
+        }
         static_cast<PlaneView<T>&>(*this) = PlaneView<T>(values.get(), width, height);
     }
 };

@@ -10,6 +10,7 @@
 #include "render/normals/flat_round.h"
 #include "render/normals/round2.h"
 #include "render/output_pass.h"
+#include "render/render_workspace.h"
 #include "render/seeds.h"
 #include "render/worker_count.h"
 
@@ -21,24 +22,25 @@ void report(const ProgressFn& progress, const char* text, double fraction)
         progress(text, fraction);
 }
 
-// Seeds, both distance passes and the distance field, as one float per pixel.
-Plane<float> distanceField(PixelView<const uint8_t> input, bool invertInput, const ProgressFn& progress)
+// Seeds, both distance passes and the distance field, as one float per
+// pixel in the workspace's distDiag.
+void distanceField(PixelView<const uint8_t> input, bool invertInput, const ProgressFn& progress,
+                   RenderWorkspace& buffers)
 {
-    Plane<float> distHoriz(input.width, input.height);
-    Plane<float> distVert(input.width, input.height);
-    scanSeeds(input, invertInput, distHoriz, distVert);
+    buffers.distHoriz.reshape(input.width, input.height);
+    buffers.distVert.reshape(input.width, input.height);
+    scanSeeds(input, invertInput, buffers.distHoriz, buffers.distVert);
     report(progress, "Ormolo 2.0: Distance Transform...", 0.05);
-    propagateForward(distHoriz, distVert, progress);
-    propagateBackward(distHoriz, distVert, progress);
-    Plane<float> distDiag(input.width, input.height);
-    computeDistanceField(distHoriz, distVert, distDiag, progress);
-    return distDiag;
+    propagateForward(buffers.distHoriz, buffers.distVert, progress);
+    propagateBackward(buffers.distHoriz, buffers.distVert, progress);
+    buffers.distDiag.reshape(input.width, input.height);
+    computeDistanceField(buffers.distHoriz, buffers.distVert, buffers.distDiag, progress);
 }
 
 } // namespace
 
 void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const OrmoloVals& vals,
-                  const ProbeImage* probe, const ProgressFn& progress, int threads)
+                  const ProbeImage* probe, const ProgressFn& progress, int threads, RenderWorkspace* workspace)
 {
     assert(input.width == output.width && input.height == output.height &&
            input.channels == output.channels);
@@ -50,7 +52,17 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     // shows the same sequence of reports.
     report(progress, nullptr, 0.01);
     report(progress, nullptr, 0.02);
-    Plane<float> heights = distanceField(input, vals.invertInput != 0, progress);
+    RenderWorkspace ownBuffers;
+    RenderWorkspace& buffers = workspace ? *workspace : ownBuffers;
+    distanceField(input, vals.invertInput != 0, progress, buffers);
+    // A render on its own gives the distance components back at once, so
+    // that its heap never holds more than the three planes of the distance
+    // field; a kept workspace holds on to them for the next render.
+    if (!workspace) {
+        buffers.distHoriz = {};
+        buffers.distVert = {};
+    }
+    const PlaneView<float> heights = buffers.distDiag;
     report(progress, "Ormolo 2.0: Computing height field...", 0.5);
     applyHeightProfile(heights, vals);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
@@ -71,7 +83,8 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     }
     const int workers = workersForRender(heights, vals, threads);
     if (vals.slopeType == SLOPE_ROUND2) {
-        const Round2Kernel kernel = makeRound2Kernel(heights, vals);
+        Round2Kernel& kernel = buffers.round2;
+        remakeRound2Kernel(kernel, heights, vals);
         writeOutputPass(heights, output, rule,
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals);

@@ -9,18 +9,21 @@
 #include "host/drawable_checks.h"
 #include "render/gimp/probe_drawable.h"
 #include "render/render.h"
+#include "render/render_workspace.h"
 
 namespace {
 
 // What one dialog's preview renders share: the probe, read once (again
-// only when another drawable is chosen), and the region's pixel buffer,
-// whose pages stay mapped from one preview render to the next.
+// only when another drawable is chosen), and the region's pixel buffer and
+// the renderer's buffers, whose pages stay mapped from one preview render to
+// the next.
 struct PreviewMemory {
     bool probeRead = false;
     gint32 probeId = -1;
     bool reflectsProbe = false;
     ProbeImage probe;
     std::vector<guchar> pixels;
+    RenderWorkspace workspace;
 };
 
 PreviewMemory previewMemory;
@@ -66,7 +69,7 @@ bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint heigh
         const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
         renderRegion(region, region, bVals, reflectsProbe ? &probe : nullptr, ProgressFn(forwardToProgressBar));
     } else {
-        renderRegion(region, region, bVals, previewProbe(), ProgressFn());
+        renderRegion(region, region, bVals, previewProbe(), ProgressFn(), 0, &previewMemory.workspace);
     }
 
     // Every row goes back, border rows included: a shadow row left unwritten

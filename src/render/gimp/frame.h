@@ -12,7 +12,7 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview);
 // %d for the drawable's ID, and the drawable is unchanged.
 const char* renderSelection(GimpDrawable* drawable);
 
-// Preview renders keep the probe they read and their pixel buffer for the
-// next preview render of the same dialog; this lets them go. The final
-// render always reads the probe afresh.
+// Preview renders keep the probe they read, their pixel buffer and the
+// renderer's buffers for the next preview render of the same dialog; this
+// lets them go. The final render always reads the probe afresh.
 void ormolo2ForgetPreview();

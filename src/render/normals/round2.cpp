@@ -19,6 +19,12 @@ float rootOfSum(float sum)
 Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals)
 {
     Round2Kernel kernel;
+    remakeRound2Kernel(kernel, heights, vals);
+    return kernel;
+}
+
+void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const OrmoloVals& vals)
+{
     kernel.heights = heights;
     kernel.depth = vals.slopeDepthRound2;
     kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
@@ -33,11 +39,10 @@ Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals)
             kernel.length[at] = rootOfSum(static_cast<float>(int64_t{kx} * kx + int64_t{ky} * ky));
             kernel.reciprocalLength[at] = 1.0 / static_cast<double>(kernel.length[at]);
         }
-    kernel.rootHeight = Plane<double>(heights.width, heights.height);
+    kernel.rootHeight.reshape(heights.width, heights.height);
     const size_t count = heights.count();
     for (size_t i = 0; i < count; ++i)
         kernel.rootHeight.data[i] = std::sqrt(static_cast<double>(heights.data[i]));
-    return kernel;
 }
 
 int32_t round2WindowHalfWidth(int32_t radius)

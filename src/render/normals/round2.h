@@ -27,6 +27,9 @@ struct Round2Kernel {
 
 Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals);
 
+// The same, made in `kernel` on the memory its tables and roots have.
+void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const OrmoloVals& vals);
+
 // The half-width of the square window that trims a disc of this radius.
 int32_t round2WindowHalfWidth(int32_t radius);
 
