@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench_cases.h"
+#include "cli/quoted_name.h"
 #include "end_to_end.h"
 #include "heap_meter.h"
 #include "render/normals/lane_set.h"
@@ -122,6 +123,9 @@ int main(int argc, char** argv)
 {
     const Options options = parseOptions(argc, argv);
     std::printf("processor: %s\n", processorModel().c_str());
+    const LaneChoice& lanes = environmentLaneChoice();
+    if (!lanes.refused.empty())
+        std::fprintf(stderr, "ormolo2: %s\n", laneRefusal(lanes, quotedName(lanes.refused)).c_str());
     std::printf("instruction set: %s, Round2 length quotients by %s\n", laneSetName(defaultLaneSet()),
                 lengthQuotientsName(bestLengthQuotients()));
     if (options.thickness) {

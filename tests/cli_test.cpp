@@ -206,6 +206,36 @@ TEST_F(Cli, LaneSetFromTheEnvironment)
     }
 }
 
+// A refused ORMOLO_LANES is told once, at the start, as one line whatever
+// bytes the value holds, and also for a render that never reaches the
+// normal stages (a shape without an edge is level everywhere).
+TEST_F(Cli, RefusedLaneSetIsOneEscapedLine)
+{
+    std::mt19937 rng(32);
+    const Image shape{24, 20, 3, maskImage(randomMask(rng, 24, 20), 3)};
+    const Image level{9, 7, 3, std::vector<uint8_t>(9 * 7 * 3, 255)};
+    const std::string widest = laneSetName(chooseLaneSet(nullptr, laneSetRuns).set);
+    const std::string notASet = " is not one of portable, avx2, avx512; using " + widest + "\n";
+    const struct { const char* value; std::string line; } cases[] = {
+        {"fastest", "ormolo2: ORMOLO_LANES='fastest'" + notASet},
+        {"avx2\nok", "ormolo2: ORMOLO_LANES='avx2\\nok'" + notASet},
+        {"\x1b[2J\x1b[31m", "ormolo2: ORMOLO_LANES='\\x1b[2J\\x1b[31m'" + notASet},
+        {"it's", "ormolo2: ORMOLO_LANES='it\\'s'" + notASet},
+    };
+    std::string error;
+    for (const Image* image : {&shape, &level}) {
+        ASSERT_TRUE(writePng(path("in.png"), *image, error)) << error;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.line);
+            setenv("ORMOLO_LANES", c.value, 1);
+            const int status = run(path("in.png") + " " + path("out.png"));
+            unsetenv("ORMOLO_LANES");
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(errors, c.line);
+        }
+    }
+}
+
 TEST_F(Cli, VersionNamesTheTool)
 {
     ASSERT_EQ(run("--version"), 0) << errors;

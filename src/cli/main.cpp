@@ -10,6 +10,7 @@
 #include "cli/progress_bar.h"
 #include "cli/quoted_name.h"
 #include "cli/render_image.h"
+#include "render/normals/lane_set.h"
 
 namespace {
 
@@ -71,6 +72,11 @@ int run(int argc, char** argv)
         std::puts("ormolo2 " ORMOLO_VERSION);
         return 0;
     }
+    // Once, before any file: the renderer itself stays silent.
+    const LaneChoice& lanes = environmentLaneChoice();
+    if (!lanes.refused.empty())
+        report(laneRefusal(lanes, quotedName(lanes.refused)));
+
     std::vector<FileJob> jobs;
     if (!planJobs(options, jobs, error))
         return fail(error);

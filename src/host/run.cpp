@@ -1,6 +1,7 @@
 #include "host/run.h"
 
 #include <cstdint>
+#include <string>
 
 #include "dialog/dialog.h"
 #include "dialog/display.h"
@@ -8,6 +9,7 @@
 #include "host/drawable_checks.h"
 #include "host/registration.h"
 #include "render/gimp/frame.h"
+#include "render/normals/lane_set.h"
 
 namespace {
 
@@ -51,6 +53,19 @@ void settingsFromArguments(const GimpParam* param)
     bVals.specularity = param[10].data.d_float;
 }
 
+// A refused ORMOLO_LANES is told once per run: the bytes do not depend on
+// the instruction set, but whoever pinned one is comparing paths and must
+// know that theirs was not taken.
+void reportRefusedLaneSet()
+{
+    const LaneChoice& lanes = environmentLaneChoice();
+    if (lanes.refused.empty())
+        return;
+    gchar* escaped = g_strescape(lanes.refused.c_str(), nullptr);
+    g_message("%s", laneRefusal(lanes, std::string("'") + escaped + "'").c_str());
+    g_free(escaped);
+}
+
 } // namespace
 
 void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nreturn_vals,
@@ -88,6 +103,8 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
              "non-interactively or with the last values to render drawable %d", drawableId);
         return;
     }
+
+    reportRefusedLaneSet();
 
     switch (runMode) {
     case GIMP_RUN_INTERACTIVE:

@@ -1,6 +1,5 @@
 #include "render/normals/lane_set.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,27 +53,32 @@ LaneChoice chooseLaneSet(const char* requested, bool (*runs)(LaneSet))
     const LaneSet widest = widestRunning(runs);
     if (!requested || !*requested)
         return {widest, {}};
-    for (LaneSet set : everySet) {
-        if (std::strcmp(requested, laneSetName(set)) != 0)
-            continue;
-        if (runs(set))
+    for (LaneSet set : everySet)
+        if (std::strcmp(requested, laneSetName(set)) == 0 && runs(set))
             return {set, {}};
-        return {widest, std::string("ORMOLO_LANES=") + requested +
-                            ": this processor cannot run it; using " + laneSetName(widest)};
-    }
-    return {widest, std::string("ORMOLO_LANES=") + requested +
-                        " is not one of portable, avx2, avx512; using " + laneSetName(widest)};
+    return {widest, requested};
+}
+
+std::string laneRefusal(const LaneChoice& choice, const std::string& shownName)
+{
+    if (choice.refused.empty())
+        return {};
+    const std::string fallback = std::string("; using ") + laneSetName(choice.set);
+    for (LaneSet set : everySet)
+        if (choice.refused == laneSetName(set))
+            return "ORMOLO_LANES=" + shownName + ": this processor cannot run it" + fallback;
+    return "ORMOLO_LANES=" + shownName + " is not one of portable, avx2, avx512" + fallback;
+}
+
+const LaneChoice& environmentLaneChoice()
+{
+    static const LaneChoice choice = chooseLaneSet(std::getenv("ORMOLO_LANES"), laneSetRuns);
+    return choice;
 }
 
 LaneSet defaultLaneSet()
 {
-    static const LaneSet chosen = [] {
-        const LaneChoice choice = chooseLaneSet(std::getenv("ORMOLO_LANES"), laneSetRuns);
-        if (!choice.refusal.empty())
-            std::fprintf(stderr, "ormolo2: %s\n", choice.refusal.c_str());
-        return choice.set;
-    }();
-    return chosen;
+    return environmentLaneChoice().set;
 }
 
 LengthQuotients bestLengthQuotients()

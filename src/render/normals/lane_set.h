@@ -18,17 +18,26 @@ const char* laneSetName(LaneSet set);
 
 struct LaneChoice {
     LaneSet set;
-    std::string refusal;  // why the requested set was not taken; empty if it was
+    std::string refused;  // the name asked for when it was not taken; empty when it was or none was
 };
 
 // The set for a request by name (null or empty: none), on a processor that
 // runs the sets for which `runs` is true: the named one if it runs, else the
-// widest that does, with the reason for the refusal.
+// widest that does.
 LaneChoice chooseLaneSet(const char* requested, bool (*runs)(LaneSet));
 
-// The set the row kernels use when the caller names none: ORMOLO_LANES
-// chosen as above, so that a user or a test can pin one path of the
-// process. Read once; a refusal is reported on stderr once.
+// Why the choice did not take the name it was asked for, as one line for the
+// user with the name spelt as `shownName` (hosts escape it for their
+// output); empty when nothing was refused.
+std::string laneRefusal(const LaneChoice& choice, const std::string& shownName);
+
+// ORMOLO_LANES chosen as above, read once, so that a user or a test can pin
+// one path of the process. The renderer only makes the choice; each host
+// tells its user of a refusal once, at its start.
+const LaneChoice& environmentLaneChoice();
+
+// The set the row kernels use when the caller names none: the environment's
+// choice.
 LaneSet defaultLaneSet();
 
 // How Round2's lanes divide by a neighbour's length: with the divider, or
