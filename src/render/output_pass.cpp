@@ -88,18 +88,19 @@ void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const Su
     }
 }
 
-// What the workers share: the first row of the next band to take, which rows
-// are written, and how far each row has got.
+// What the workers share: the first row of the next band to take, and how
+// many columns of each row are written.
 struct RowBoard {
-    explicit RowBoard(int height)
-        : done(static_cast<size_t>(height), 0), columnsDone(new std::atomic<int>[height]())
-    {
-    }
+    RowBoard(int height, int columns) : columns(columns), columnsDone(new std::atomic<int>[height]()) {}
+
+    bool rowWritten(int y) const { return columnsDone[y].load(std::memory_order_relaxed) >= columns; }
+
+    const int columns;
     std::atomic<int> nextBand{1};
+    std::unique_ptr<std::atomic<int>[]> columnsDone;
+    // Only for the calling thread's wait for a row.
     std::mutex mutex;
     std::condition_variable rowDone;
-    std::vector<char> done;  // guarded by mutex
-    std::unique_ptr<std::atomic<int>[]> columnsDone;
 };
 
 // The progress of the pass as the calling thread reports it. Each tenth row
@@ -111,28 +112,24 @@ struct RowBoard {
 // quicker than that report exactly the row fractions.
 class PassProgress {
 public:
-    PassProgress(const ProgressFn& progress, int height, int columns,
-                 std::chrono::milliseconds heartbeat)
-        : progress_(progress), height_(height), columns_(columns), heartbeat_(heartbeat),
+    PassProgress(const ProgressFn& progress, int height, std::chrono::milliseconds heartbeat)
+        : progress_(progress), height_(height), heartbeat_(heartbeat),
           lastReport_(Clock::now())
     {
     }
 
     // Reports what is new on the board; true once every row is written.
-    bool update(RowBoard& board)
+    bool update(const RowBoard& board)
     {
-        {
-            std::lock_guard<std::mutex> lock(board.mutex);
-            while (rowsWritten_ < height_ - 2 && board.done[rowsWritten_ + 1]) {
-                ++rowsWritten_;
-                if (rowsWritten_ % 10 == 0)
-                    report(rowFraction(0.59, 0.4, rowsWritten_, height_));
-            }
+        while (rowsWritten_ < height_ - 2 && board.rowWritten(rowsWritten_ + 1)) {
+            ++rowsWritten_;
+            if (rowsWritten_ % 10 == 0)
+                report(rowFraction(0.59, 0.4, rowsWritten_, height_));
         }
         if (rowsWritten_ < height_ - 2 && Clock::now() - lastReport_ >= heartbeat_) {
             const int next = rowsWritten_ + 1;
             const double columns = board.columnsDone[next].load(std::memory_order_relaxed);
-            const double rows = rowsWritten_ + (columns_ > 0 ? columns / columns_ : 0.0);
+            const double rows = rowsWritten_ + (board.columns > 0 ? columns / board.columns : 0.0);
             report(rowFraction(0.59, 0.4, rows, height_));
         }
         return rowsWritten_ == height_ - 2;
@@ -163,7 +160,6 @@ private:
 
     const ProgressFn& progress_;
     int height_;
-    int columns_;
     std::chrono::milliseconds heartbeat_;
     Clock::time_point lastReport_;
     int rowsWritten_ = 0;
@@ -192,10 +188,10 @@ void takeBands(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
             }
             afterStep();
         }
-        {
-            std::lock_guard<std::mutex> lock(board.mutex);
-            std::fill(board.done.begin() + yBegin, board.done.begin() + yEnd, 1);
-        }
+        // The calling thread looks at the board and starts its wait while
+        // holding the mutex: taking it here between the last columns and the
+        // notification means that it either saw these rows or is woken.
+        { std::lock_guard<std::mutex> lock(board.mutex); }
         board.rowDone.notify_one();
         afterStep();
     }
@@ -235,10 +231,10 @@ void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const Outpu
     const int workers = std::min(workerCount(threads), bands);
 
     // Every buffer is made here, so that the helpers allocate nothing.
-    RowBoard board(height);
+    RowBoard board(height, width - 2);
     std::vector<std::vector<SurfaceNormal>> normals(
         static_cast<size_t>(workers), std::vector<SurfaceNormal>(static_cast<size_t>(rowsPerBand * columnsPerStep)));
-    PassProgress passProgress(progress, height, width - 2, heartbeat);
+    PassProgress passProgress(progress, height, heartbeat);
 
     // The calling thread is the first worker. Helpers that the system cannot
     // start are simply not there: the bytes never depend on how many run.
@@ -257,6 +253,6 @@ void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const Outpu
         const int awaited = passProgress.awaitedRow();
         std::unique_lock<std::mutex> lock(board.mutex);
         board.rowDone.wait_for(lock, passProgress.untilHeartbeat(),
-                               [&] { return board.done[awaited] != 0; });
+                               [&] { return board.rowWritten(awaited); });
     }
 }
