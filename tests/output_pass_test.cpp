@@ -61,8 +61,9 @@ std::vector<uint8_t> renderWith(const std::vector<uint8_t>& input, int width, in
     ProgressFn progress;
     if (fractions)
         progress = [fractions](const char*, double fraction) { fractions->push_back(fraction); };
+    // Without a heartbeat the reports do not depend on how fast the machine is.
     renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), vals, probe, progress,
-                 threads);
+                 threads, nullptr, noHeartbeat);
     return output;
 }
 
@@ -98,6 +99,12 @@ TEST(OutputPass, GoesOnWithTheThreadsThatStart)
     }
 }
 
+void levelNormals(int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals)
+{
+    for (int i = 0; i < (yEnd - yBegin) * (xEnd - xBegin); ++i)
+        normals[i] = {0.0f, 0.0f};
+}
+
 // With a heartbeat of 0 the pass reports after every step of columns: a
 // render whose rows each take seconds keeps its progress moving.
 TEST(OutputPass, ReportsWithinRowsWhenTheyAreSlow)
@@ -105,10 +112,7 @@ TEST(OutputPass, ReportsWithinRowsWhenTheyAreSlow)
     const int width = 1000, height = 23;
     const std::vector<float> heights(static_cast<size_t>(width) * height, 1.0f);
     std::vector<uint8_t> output(heights.size() * 3);
-    const auto level = [](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
-        for (int i = 0; i < (yEnd - yBegin) * (xEnd - xBegin); ++i)
-            normals[i] = {0.0f, 0.0f};
-    };
+    const auto level = levelNormals;
     const double rowSpan = 0.4 / (height - 1);
     for (int threads : {1, 2, 3}) {
         SCOPED_TRACE(std::to_string(threads) + " threads");
@@ -134,6 +138,25 @@ TEST(OutputPass, ReportsWithinRowsWhenTheyAreSlow)
         }
         ASSERT_FALSE(fractions.empty());
         EXPECT_LT(fractions.back(), 0.59 + 0.4 * (21.0 / 22.0) + 1e-12);
+    }
+}
+
+// Without a heartbeat the pass reports each tenth row and nothing else, on
+// any number of threads and however slow the machine.
+TEST(OutputPass, WithoutAHeartbeatReportsTheTenthRowsOnly)
+{
+    const int width = 1000, height = 33;
+    const std::vector<float> heights(static_cast<size_t>(width) * height, 1.0f);
+    std::vector<uint8_t> output(heights.size() * 3);
+    const std::vector<double> tenthRows = {0.59 + 0.4 * (10 / 32.0), 0.59 + 0.4 * (20 / 32.0),
+                                           0.59 + 0.4 * (30 / 32.0)};
+    for (int threads : {1, 2, 5}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        std::vector<double> fractions;
+        writeOutputPass(planeOf(heights, width, height), pixelsOf(output, width, height, 3), {nullptr, 1.0},
+                        levelNormals, threads,
+                        [&](const char*, double fraction) { fractions.push_back(fraction); }, noHeartbeat);
+        EXPECT_EQ(fractions, tenthRows);
     }
 }
 

@@ -126,7 +126,7 @@ public:
             if (rowsWritten_ % 10 == 0)
                 report(rowFraction(0.59, 0.4, rowsWritten_, height_));
         }
-        if (rowsWritten_ < height_ - 2 && Clock::now() - lastReport_ >= heartbeat_) {
+        if (rowsWritten_ < height_ - 2 && hasHeartbeat() && Clock::now() - lastReport_ >= heartbeat_) {
             const int next = rowsWritten_ + 1;
             const double columns = board.columnsDone[next].load(std::memory_order_relaxed);
             const double rows = rowsWritten_ + (board.columns > 0 ? columns / board.columns : 0.0);
@@ -138,6 +138,9 @@ public:
     // The first row not yet reported as written.
     int awaitedRow() const { return rowsWritten_ + 1; }
 
+    bool hasHeartbeat() const { return heartbeat_ != noHeartbeat; }
+
+    // Only with a heartbeat.
     std::chrono::milliseconds untilHeartbeat() const
     {
         const auto left = heartbeat_ - (Clock::now() - lastReport_);
@@ -251,8 +254,11 @@ void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const Outpu
     takeBands(pass, board, normals[0].data(), [&] { passProgress.update(board); });
     while (!passProgress.update(board)) {
         const int awaited = passProgress.awaitedRow();
+        const auto written = [&] { return board.rowWritten(awaited); };
         std::unique_lock<std::mutex> lock(board.mutex);
-        board.rowDone.wait_for(lock, passProgress.untilHeartbeat(),
-                               [&] { return board.rowWritten(awaited); });
+        if (passProgress.hasHeartbeat())
+            board.rowDone.wait_for(lock, passProgress.untilHeartbeat(), written);
+        else
+            board.rowDone.wait(lock, written);
     }
 }

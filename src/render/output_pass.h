@@ -30,7 +30,7 @@ struct OutputRule {
 // `output` has the size of `heights`. `threads` 0 means one per core; where
 // the system cannot start them all, the pass goes on with those it has.
 // Besides each tenth row's report, progress is reported whenever `heartbeat`
-// passes without a report.
+// passes without a report (never for noHeartbeat).
 void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
                      const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
-                     std::chrono::milliseconds heartbeat = std::chrono::seconds(1));
+                     std::chrono::milliseconds heartbeat = progressHeartbeat);

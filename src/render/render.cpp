@@ -40,7 +40,8 @@ void distanceField(PixelView<const uint8_t> input, bool invertInput, const Progr
 } // namespace
 
 void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const OrmoloVals& vals,
-                  const ProbeImage* probe, const ProgressFn& progress, int threads, RenderWorkspace* workspace)
+                  const ProbeImage* probe, const ProgressFn& progress, int threads, RenderWorkspace* workspace,
+                  std::chrono::milliseconds heartbeat)
 {
     assert(input.width == output.width && input.height == output.height &&
            input.channels == output.channels);
@@ -78,7 +79,7 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
                         [normal](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             std::fill(normals, normals + (yEnd - yBegin) * (xEnd - xBegin), normal);
                         },
-                        threads, progress);
+                        threads, progress, heartbeat);
         return;
     }
     const int workers = workersForRender(heights, vals, threads);
@@ -89,7 +90,7 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals);
                         },
-                        workers, progress);
+                        workers, progress, heartbeat);
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
         writeOutputPass(heights, output, rule,
@@ -98,6 +99,6 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
                                 flatRoundNormalsRow(kernel, y, xBegin, xEnd,
                                                     normals + (y - yBegin) * (xEnd - xBegin));
                         },
-                        workers, progress);
+                        workers, progress, heartbeat);
     }
 }

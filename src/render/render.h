@@ -19,7 +19,9 @@ struct RenderWorkspace;
 // `progress` (may be empty) receives the progress texts and fractions of a
 // final render, starting at 0.01, on the calling thread. `threads` 0 uses
 // one worker per core; the bytes never depend on it. A `workspace` (may be
-// null) keeps the render's buffers for the next render that gets it.
+// null) keeps the render's buffers for the next render that gets it. The
+// output pass's `heartbeat` is as writeOutputPass takes it.
 void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const OrmoloVals& vals,
                   const ProbeImage* probe, const ProgressFn& progress, int threads = 0,
-                  RenderWorkspace* workspace = nullptr);
+                  RenderWorkspace* workspace = nullptr,
+                  std::chrono::milliseconds heartbeat = progressHeartbeat);
