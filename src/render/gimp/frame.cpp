@@ -83,10 +83,6 @@ bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint heigh
 
 void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
 {
-    if (!preview) {
-        renderSelection(drawable);
-        return;
-    }
     gint x1, y1, width, height;
     gimp_preview_get_position(preview, &x1, &y1);
     gimp_preview_get_size(preview, &width, &height);

@@ -1,15 +1,17 @@
-// The renderer as GIMP sees it: renders the drawable's selection for good
-// (preview null) or the area that a drawable preview shows.
+// The renderer as GIMP sees it: renders the area that the dialog's drawable
+// preview shows, or the drawable's selection for good.
 #pragma once
 
 #include <libgimp/gimp.h>
 #include <libgimpwidgets/gimpwidgetstypes.h>
 
+// The preview render, which the preview's "invalidated" signal calls; the
+// preview is never null.
 void ormolo2(GimpDrawable* drawable, GimpPreview* preview);
 
-// ormolo2(drawable, NULL), telling whether the result reached the drawable:
-// null when it did (or the selection is empty), otherwise a message with one
-// %d for the drawable's ID, and the drawable is unchanged.
+// The final render, telling whether the result reached the drawable: null
+// when it did (or the selection is empty), otherwise a message with one %d
+// for the drawable's ID, and the drawable is unchanged.
 const char* renderSelection(GimpDrawable* drawable);
 
 // Preview renders keep the probe they read, their pixel buffer and the
