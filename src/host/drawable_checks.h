@@ -5,11 +5,9 @@
 
 #include <libgimp/gimp.h>
 
-// Null when the procedure can render into the drawable; otherwise a message
-// for the caller, with one %d for the drawable's ID.
-const char* drawableRefusal(gint32 drawableId);
+#include "render/gimp/selection_bounds.h"
 
-// The corners of the drawable's selection bounds, as gimp_drawable_mask_bounds
-// gives them; false when GIMP has none to give, for a drawable that belongs
-// to no image.
-bool selectionBounds(gint32 drawableId, gint& x1, gint& y1, gint& x2, gint& y2);
+// Null when the procedure can render into the drawable, with the drawable's
+// selection bounds in `bounds`; otherwise a message for the caller, with one
+// %d for the drawable's ID.
+const char* drawableRefusal(gint32 drawableId, SelectionBounds& bounds);

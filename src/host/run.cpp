@@ -92,7 +92,8 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
         return;
     }
     const gint32 drawableId = param[2].data.d_drawable;
-    if (const char* refusal = drawableRefusal(drawableId)) {
+    SelectionBounds bounds;
+    if (const char* refusal = drawableRefusal(drawableId, bounds)) {
         fail(GIMP_PDB_CALLING_ERROR, nreturn_vals, refusal, drawableId);
         return;
     }
@@ -127,7 +128,11 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
         setStatus(GIMP_PDB_CANCEL);
         return;
     }
-    const char* failure = renderSelection(drawable);
+    // The image stays open to the user while the dialog runs: the render
+    // takes the selection as it is when the dialog ends.
+    const char* failure = runMode == GIMP_RUN_INTERACTIVE && !readSelectionBounds(drawableId, bounds)
+                              ? "Ormolo 2.0: GIMP gives no selection bounds for drawable %d"
+                              : renderSelection(drawable, bounds);
     gimp_displays_flush();
     gimp_drawable_detach(drawable);
     if (failure) {

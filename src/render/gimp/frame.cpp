@@ -6,7 +6,6 @@
 #include <libgimp/gimpui.h>
 
 #include "host/bvals.h"
-#include "host/drawable_checks.h"
 #include "render/gimp/probe_drawable.h"
 #include "render/render.h"
 #include "render/render_workspace.h"
@@ -91,14 +90,11 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
         gimp_drawable_preview_draw_region(GIMP_DRAWABLE_PREVIEW(preview), &rgnOut);
 }
 
-const char* renderSelection(GimpDrawable* drawable)
+const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bounds)
 {
     const gint32 drawableId = drawable->drawable_id;
     gimp_progress_init("Ormolo 2.0...");
-    gint x1, y1, x2, y2;
-    if (!selectionBounds(drawableId, x1, y1, x2, y2))
-        return "Ormolo 2.0: GIMP gives no selection bounds for drawable %d";
-    const gint width = x2 - x1, height = y2 - y1;
+    const gint x1 = bounds.x1, y1 = bounds.y1, width = bounds.x2 - x1, height = bounds.y2 - y1;
     if (width <= 0 || height <= 0)
         return nullptr;
     GimpPixelRgn rgnOut;

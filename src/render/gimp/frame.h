@@ -5,14 +5,17 @@
 #include <libgimp/gimp.h>
 #include <libgimpwidgets/gimpwidgetstypes.h>
 
+#include "render/gimp/selection_bounds.h"
+
 // The preview render, which the preview's "invalidated" signal calls; the
 // preview is never null.
 void ormolo2(GimpDrawable* drawable, GimpPreview* preview);
 
-// The final render, telling whether the result reached the drawable: null
-// when it did (or the selection is empty), otherwise a message with one %d
-// for the drawable's ID, and the drawable is unchanged.
-const char* renderSelection(GimpDrawable* drawable);
+// The final render over the selection `bounds` of the drawable, telling
+// whether the result reached the drawable: null when it did (or the
+// selection is empty), otherwise a message with one %d for the drawable's
+// ID, and the drawable is unchanged.
+const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bounds);
 
 // Preview renders keep the probe they read, their pixel buffer and the
 // renderer's buffers for the next preview render of the same dialog; this
