@@ -6,7 +6,7 @@
 // pragma. Everything the kernels call from outside is included before the
 // pragmas, so shared inline code keeps the baseline instruction set and only
 // the kernels themselves use the wider registers. The caller picks the copy
-// at run time (defaultLaneSet unless it names one).
+// at run time from one table (defaultLaneSet unless it names one).
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -26,47 +26,6 @@
 
 namespace {
 
-#if defined(__x86_64__)
-#pragma GCC push_options
-#pragma GCC target("avx512f")
-namespace avx512 {
-#define ORMOLO_LANE_COUNT 16
-#include "render/normals/lane_vectors.inc"
-#include "render/normals/lane_quotients.inc"
-#include "render/normals/flat_round_lanes.inc"
-#include "render/normals/round2_lanes.inc"
-#undef ORMOLO_LANE_COUNT
-#undef ORMOLO_LANE_VECTORS
-#undef ORMOLO_LANE_QUOTIENTS
-} // namespace avx512
-#pragma GCC pop_options
-
-#pragma GCC push_options
-#pragma GCC target("avx2")
-namespace avx2 {
-#define ORMOLO_LANE_COUNT 8
-#include "render/normals/lane_vectors.inc"
-#include "render/normals/lane_quotients.inc"
-#include "render/normals/flat_round_lanes.inc"
-#include "render/normals/round2_lanes.inc"
-#undef ORMOLO_LANE_COUNT
-#undef ORMOLO_LANE_VECTORS
-#undef ORMOLO_LANE_QUOTIENTS
-} // namespace avx2
-#pragma GCC pop_options
-#endif
-
-namespace portable {
-#define ORMOLO_LANE_COUNT 4
-#include "render/normals/lane_vectors.inc"
-#include "render/normals/lane_quotients.inc"
-#include "render/normals/flat_round_lanes.inc"
-#include "render/normals/round2_lanes.inc"
-#undef ORMOLO_LANE_COUNT
-#undef ORMOLO_LANE_VECTORS
-#undef ORMOLO_LANE_QUOTIENTS
-} // namespace portable
-
 // The row and block functions of one instruction set.
 struct LaneKernels {
     void (*flatRound)(const FlatRoundKernel&, int y, int xBegin, int xEnd, SurfaceNormal* normals);
@@ -77,25 +36,47 @@ struct LaneKernels {
     void (*quotientsByReciprocal)(const float* a, float b, double reciprocal, float* q, size_t count);
 };
 
-const LaneKernels& laneKernels([[maybe_unused]] LaneSet lanes)
-{
-    static constexpr LaneKernels portableKernels{portable::flatRoundRow, portable::round2Block<false>,
-                                                portable::round2Block<true>, portable::quotientsByReciprocal};
 #if defined(__x86_64__)
-    static constexpr LaneKernels avx2Kernels{avx2::flatRoundRow, avx2::round2Block<false>,
-                                            avx2::round2Block<true>, avx2::quotientsByReciprocal};
-    static constexpr LaneKernels avx512Kernels{avx512::flatRoundRow, avx512::round2Block<false>,
-                                              avx512::round2Block<true>, avx512::quotientsByReciprocal};
-    switch (lanes) {
-    case LaneSet::Avx512:
-        return avx512Kernels;
-    case LaneSet::Avx2:
-        return avx2Kernels;
-    case LaneSet::Portable:
-        break;
-    }
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+namespace avx512 {
+#define ORMOLO_LANE_COUNT 16
+#include "render/normals/lane_kernel_set.inc"
+} // namespace avx512
+#pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+#define ORMOLO_LANE_COUNT 8
+#include "render/normals/lane_kernel_set.inc"
+} // namespace avx2
+#pragma GCC pop_options
 #endif
-    return portableKernels;
+
+namespace portable {
+#define ORMOLO_LANE_COUNT 4
+#include "render/normals/lane_kernel_set.inc"
+} // namespace portable
+
+// Every copy this build has; a set without one runs the portable copy.
+constexpr struct {
+    LaneSet set;
+    const LaneKernels& kernels;
+} everyCopy[] = {
+#if defined(__x86_64__)
+    {LaneSet::Avx512, avx512::kernels},
+    {LaneSet::Avx2, avx2::kernels},
+#endif
+    {LaneSet::Portable, portable::kernels},
+};
+
+const LaneKernels& laneKernels(LaneSet lanes)
+{
+    for (const auto& copy : everyCopy)
+        if (copy.set == lanes)
+            return copy.kernels;
+    return portable::kernels;
 }
 
 } // namespace
