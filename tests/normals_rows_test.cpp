@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,14 +66,32 @@ std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field,
     return normals;
 }
 
-// Every path gives, bit for bit, the literal transcription's normal for the
-// inside pixels of columns xBegin..xEnd-1 of the rows, and leaves the other
-// entries alone.
-void expectRowsMatchReference(int path, const std::vector<float>& field, int width, int height,
-                              const OrmoloVals& vals, const std::vector<int>& rows, int xBegin, int xEnd)
+template <typename T>
+void appendBytes(std::string& key, const T* values, size_t count)
 {
+    key.append(reinterpret_cast<const char*>(values), count * sizeof(T));
+}
+
+// The literal transcription's normals of the inside pixels of columns
+// xBegin..xEnd-1 of the rows, `untouched` elsewhere; one vector per row.
+// Each case is computed once, however many paths are checked against it.
+const std::vector<std::vector<SurfaceNormal>>& referenceRows(const std::vector<float>& field, int width,
+                                                             int height, const OrmoloVals& vals,
+                                                             const std::vector<int>& rows, int xBegin, int xEnd)
+{
+    static std::map<std::string, std::vector<std::vector<SurfaceNormal>>> cache;
+    std::string key;
+    const int32_t sizes[] = {width, height, xBegin, xEnd, vals.slopeType, vals.maxNormalMapBlurRadius};
+    const float depths[] = {vals.slopeDepthFlat, vals.slopeDepthRound, vals.slopeDepthRound2};
+    appendBytes(key, sizes, std::size(sizes));
+    appendBytes(key, depths, std::size(depths));
+    appendBytes(key, rows.data(), rows.size());
+    appendBytes(key, field.data(), field.size());
+    const auto [entry, isNew] = cache.try_emplace(std::move(key));
+    if (!isNew)
+        return entry->second;
     for (int y : rows) {
-        std::vector<SurfaceNormal> expected(xEnd - xBegin, untouched);
+        std::vector<SurfaceNormal>& expected = entry->second.emplace_back(xEnd - xBegin, untouched);
         for (int x = xBegin; x < xEnd; ++x) {
             if (!(field[y * width + x] > 0.0f))
                 continue;
@@ -81,6 +101,20 @@ void expectRowsMatchReference(int path, const std::vector<float>& field, int wid
             else
                 referenceFlatRoundNormal(field, width, height, x, y, vals, n.nx, n.ny);
         }
+    }
+    return entry->second;
+}
+
+// Every path gives, bit for bit, the literal transcription's normal for the
+// inside pixels of columns xBegin..xEnd-1 of the rows, and leaves the other
+// entries alone.
+void expectRowsMatchReference(int path, const std::vector<float>& field, int width, int height,
+                              const OrmoloVals& vals, const std::vector<int>& rows, int xBegin, int xEnd)
+{
+    const auto& expectedRows = referenceRows(field, width, height, vals, rows, xBegin, xEnd);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int y = rows[i];
+        const std::vector<SurfaceNormal>& expected = expectedRows[i];
         const auto normals = rowNormals(path, field, width, height, y, xBegin, xEnd, vals);
         for (int x = xBegin; x < xEnd; ++x) {
             const SurfaceNormal& got = normals[x - xBegin];
