@@ -111,7 +111,7 @@ double megapixels(const Image& image)
 double distanceMsPerMegapixel(const Image& image, bool quick)
 {
     const size_t count = static_cast<size_t>(image.width) * image.height;
-    DistanceBuffers buffers{std::vector<float>(count), std::vector<float>(count), std::vector<float>(count)};
+    DistanceBuffers buffers{std::vector<float>(count), std::vector<float>(count)};
     const double seconds =
         bestSeconds([&] { runDistanceTransform(image, buffers); }, quick ? 0.0 : 0.3, 50);
     return seconds * 1e3 / megapixels(image);

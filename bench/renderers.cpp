@@ -31,5 +31,5 @@ void runDistanceTransform(const Image& image, DistanceBuffers& buffers)
     scanSeeds(image.view(), false, horiz, vert);
     propagateForward(horiz, vert, {});
     propagateBackward(horiz, vert, {});
-    computeDistanceField(horiz, vert, PlaneView<float>(buffers.field.data(), width, height), {});
+    computeDistanceField(horiz, vert, {});
 }

@@ -24,8 +24,9 @@ void renderProduct(const Image& image, const RenderSettings& settings, std::vect
 std::vector<uint8_t> renderLiteral(const Image& image, const RenderSettings& settings);
 
 // Seeds, both distance passes and the distance field on one thread, into
-// buffers that the caller allocated (width * height floats each).
+// buffers that the caller allocated (width * height floats each); the field
+// ends in `horiz`, as in the renderer.
 struct DistanceBuffers {
-    std::vector<float> horiz, vert, field;
+    std::vector<float> horiz, vert;
 };
 void runDistanceTransform(const Image& image, DistanceBuffers& buffers);

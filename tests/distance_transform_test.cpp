@@ -90,9 +90,8 @@ TEST(DistanceTransform, UnreachedInsideDistanceAndItsRoundHeight)
 {
     const int width = 5, height = 4;
     const Vectors d = transform(std::vector<uint8_t>(width * height, 255), width, height);
-    std::vector<float> field(width * height);
-    computeDistanceField(planeOf(d.horiz, width, height), planeOf(d.vert, width, height),
-                         planeOf(field, width, height), {});
+    std::vector<float> field = d.horiz;
+    computeDistanceField(planeOf(field, width, height), planeOf(d.vert, width, height), {});
     for (float value : field)
         EXPECT_EQ(value, 14140.7216796875f);
     OrmoloVals vals = ormoloDefaults;

@@ -175,13 +175,13 @@ protected:
                                 const OrmoloVals& vals)
     {
         const size_t count = static_cast<size_t>(width) * height;
-        std::vector<float> horiz(count), vert(count), distances(count);
+        std::vector<float> horiz(count), vert(count);
         const PlaneView<float> distHoriz = planeOf(horiz, width, height), distVert = planeOf(vert, width, height);
-        const PlaneView<float> distDiag = planeOf(distances, width, height);
+        const PlaneView<float> distDiag = distHoriz;
         scanSeeds(pixelsOf(input, width, height, channels), vals.invertInput != 0, distHoriz, distVert);
         propagateForward(distHoriz, distVert, {});
         propagateBackward(distHoriz, distVert, {});
-        computeDistanceField(distHoriz, distVert, distDiag, {});
+        computeDistanceField(distHoriz, distVert, {});
         applyHeightProfile(distDiag, vals);
         const Round2Kernel kernel = makeRound2Kernel(distDiag, vals);
         std::vector<uint8_t> output = input;

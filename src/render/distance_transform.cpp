@@ -116,18 +116,16 @@ void propagateBackward(PlaneView<float> distHoriz, PlaneView<float> distVert, co
     }
 }
 
-void computeDistanceField(PlaneView<const float> distHoriz, PlaneView<const float> distVert,
-                          PlaneView<float> distDiag, const ProgressFn& progress)
+void computeDistanceField(PlaneView<float> distHoriz, PlaneView<const float> distVert, const ProgressFn& progress)
 {
-    for (int y = 0; y < distDiag.height; ++y) {
-        const float* horiz = distHoriz.row(y);
-        const float* vert = distVert.row(y);
-        float* diag = distDiag.row(y);
-        for (int x = 0; x < distDiag.width; ++x) {
-            const float h = horiz[x];
+    for (int y = 0; y < distHoriz.height; ++y) {
+        float* __restrict field = distHoriz.row(y);
+        const float* __restrict vert = distVert.row(y);
+        for (int x = 0; x < distHoriz.width; ++x) {
+            const float h = field[x];
             const float v = vert[x];
-            diag[x] = static_cast<float>(std::sqrt(static_cast<double>(h * h + v * v)));
+            field[x] = static_cast<float>(std::sqrt(static_cast<double>(h * h + v * v)));
         }
-        reportRow(progress, 0.35, 0.15, y, distDiag.height);
+        reportRow(progress, 0.35, 0.15, y, distHoriz.height);
     }
 }

@@ -10,6 +10,7 @@
 void propagateForward(PlaneView<float> distHoriz, PlaneView<float> distVert, const ProgressFn& progress);
 void propagateBackward(PlaneView<float> distHoriz, PlaneView<float> distVert, const ProgressFn& progress);
 
-// distDiag = |(h, v)| for every pixel, border included.
-void computeDistanceField(PlaneView<const float> distHoriz, PlaneView<const float> distVert,
-                          PlaneView<float> distDiag, const ProgressFn& progress);
+// Replaces each pixel's horizontal component by its distance |(h, v)|,
+// border included: the distance field takes the memory of the horizontal
+// components, which nothing reads afterwards.
+void computeDistanceField(PlaneView<float> distHoriz, PlaneView<const float> distVert, const ProgressFn& progress);

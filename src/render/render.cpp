@@ -23,7 +23,7 @@ void report(const ProgressFn& progress, const char* text, double fraction)
 }
 
 // Seeds, both distance passes and the distance field, as one float per
-// pixel in the workspace's distDiag.
+// pixel in the workspace's distHoriz.
 void distanceField(PixelView<const uint8_t> input, bool invertInput, const ProgressFn& progress,
                    RenderWorkspace& buffers)
 {
@@ -33,8 +33,7 @@ void distanceField(PixelView<const uint8_t> input, bool invertInput, const Progr
     report(progress, "Ormolo 2.0: Distance Transform...", 0.05);
     propagateForward(buffers.distHoriz, buffers.distVert, progress);
     propagateBackward(buffers.distHoriz, buffers.distVert, progress);
-    buffers.distDiag.reshape(input.width, input.height);
-    computeDistanceField(buffers.distHoriz, buffers.distVert, buffers.distDiag, progress);
+    computeDistanceField(buffers.distHoriz, buffers.distVert, progress);
 }
 
 } // namespace
@@ -56,14 +55,12 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     RenderWorkspace ownBuffers;
     RenderWorkspace& buffers = workspace ? *workspace : ownBuffers;
     distanceField(input, vals.invertInput != 0, progress, buffers);
-    // A render on its own gives the distance components back at once, so
-    // that its heap never holds more than the three planes of the distance
-    // field; a kept workspace holds on to them for the next render.
-    if (!workspace) {
-        buffers.distHoriz = {};
+    // A render on its own gives the vertical components back at once, so
+    // that its heap never holds more than two planes of floats and Round2's
+    // roots; a kept workspace holds on to them for the next render.
+    if (!workspace)
         buffers.distVert = {};
-    }
-    const PlaneView<float> heights = buffers.distDiag;
+    const PlaneView<float> heights = buffers.distHoriz;
     report(progress, "Ormolo 2.0: Computing height field...", 0.5);
     applyHeightProfile(heights, vals);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);

@@ -10,8 +10,7 @@
 #include "render/normals/round2.h"
 
 struct RenderWorkspace {
-    Plane<float> distHoriz;
+    Plane<float> distHoriz;  // then the distance field, then the height field
     Plane<float> distVert;
-    Plane<float> distDiag;  // the distance field, then the height field
     Round2Kernel round2;    // its tables and the heights' square roots
 };
