@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -11,15 +14,20 @@ std::atomic<size_t> liveBytes{0};
 std::atomic<size_t> peakBytes{0};
 std::atomic<size_t> bytesAtReset{0};
 
+void countLive(size_t bytes)
+{
+    const size_t live = liveBytes.fetch_add(bytes) + bytes;
+    size_t peak = peakBytes.load();
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
+    }
+}
+
 // Sizes are taken from the allocator itself, so that delete needs no header.
 void* track(void* block)
 {
     if (!block)
         throw std::bad_alloc();
-    const size_t live = liveBytes.fetch_add(malloc_usable_size(block)) + malloc_usable_size(block);
-    size_t peak = peakBytes.load();
-    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
-    }
+    countLive(malloc_usable_size(block));
     return block;
 }
 
@@ -78,3 +86,21 @@ void operator delete(void* block, std::align_val_t) noexcept { untrack(block); }
 void operator delete[](void* block, std::align_val_t) noexcept { untrack(block); }
 void operator delete(void* block, size_t, std::align_val_t) noexcept { untrack(block); }
 void operator delete[](void* block, size_t, std::align_val_t) noexcept { untrack(block); }
+
+// Every anonymous mapping is live memory until unmapped; the renderer unmaps
+// exactly the ranges it mapped or cut off.
+extern "C" void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset)
+{
+    void* block = reinterpret_cast<void*>(syscall(SYS_mmap, address, length, protection, flags, fd, offset));
+    if (block != MAP_FAILED && (flags & MAP_ANONYMOUS))
+        countLive(length);
+    return block;
+}
+
+extern "C" int munmap(void* address, size_t length)
+{
+    const int result = static_cast<int>(syscall(SYS_munmap, address, length));
+    if (result == 0)
+        liveBytes.fetch_sub(length);
+    return result;
+}

@@ -7,8 +7,11 @@
 
 #include <cassert>
 #include <cstddef>
-#include <memory>
+#include <cstdint>
+#include <new>
 #include <type_traits>
+
+#include "render/page_block.h"
 
 // The row-major index of element (x, y) of a width x height grid, checked
 // against the grid in builds with assertions.
@@ -41,23 +44,29 @@ struct PlaneView {
 // writes each value before anything reads it.
 template <class T>
 struct Plane : PlaneView<T> {
-    std::unique_ptr<T[]> values;
+    static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>,
+                  "plane values live in raw pages");
+    PageBlock memory;
     size_t capacity = 0;
 
     Plane() = default;
     Plane(int width, int height) { reshape(width, height); }
 
     // Makes this a width x height plane, on the memory it has when that is
-    // large enough.
+    // large enough. The old memory goes back before the new is taken, so
+    // the two are never held at once.
     void reshape(int width, int height)
     {
         const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
         if (count > capacity) {
-            values.reset();
-            values.reset(new T[count]);
+            if (count > SIZE_MAX / sizeof(T))
+                throw std::bad_alloc();
+            memory = PageBlock();
+            capacity = 0;
+            memory = PageBlock(count * sizeof(T));
             capacity = count;
         }
-        static_cast<PlaneView<T>&>(*this) = PlaneView<T>(values.get(), width, height);
+        static_cast<PlaneView<T>&>(*this) = PlaneView<T>(static_cast<T*>(memory.data()), width, height);
     }
 };
 
