@@ -1,5 +1,5 @@
-// Planes on each kind of memory they get: the heap for small planes, pages
-// mapped and filled at once for larger ones, huge pages from 2 MB on.
+// Planes on each kind of memory they get: the heap below 2 MB, huge pages
+// mapped for them from 2 MB on.
 #include <climits>
 #include <cstdint>
 #include <new>
@@ -15,8 +15,8 @@ struct Shape {
     int height;
 };
 
-// Sizes on both sides of the heap's limit (64 KB) and the huge pages' (2 MB),
-// for 4-byte and 8-byte values, with widths that are not powers of two.
+// Sizes on both sides of 2 MB, for 4-byte and 8-byte values, with widths
+// that are not powers of two.
 const Shape shapes[] = {{1, 1}, {127, 129}, {128, 128}, {129, 130}, {300, 301},
                         {512, 256}, {724, 725}, {1000, 700}, {2048, 1024}};
 

@@ -6,10 +6,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#include <unistd.h>
-#endif
 
-#if defined(__linux__)
 namespace {
 
 // AddressSanitizer checks bounds only on memory it hands out itself, so its
@@ -26,9 +23,9 @@ constexpr bool sanitizedAddresses = false;
 constexpr bool sanitizedAddresses = false;
 #endif
 
-// Below this the heap serves: a few pages fault in quickly, and the heap
-// reuses small blocks without the system.
-constexpr size_t smallestMapping = 64 * 1024;
+// Smaller planes stay on the heap, which hands the memory of one render to
+// the next in a batch; mapping and filling them anew for every render cost
+// more than it saved (Round2 on text 40 px thick: 6 ms instead of 5).
 constexpr size_t hugePage = 2 * 1024 * 1024;
 
 size_t roundUp(size_t bytes, size_t unit)
@@ -36,9 +33,9 @@ size_t roundUp(size_t bytes, size_t unit)
     return (bytes + unit - 1) / unit * unit;
 }
 
-char* mapAnonymous(size_t bytes, int flags = 0)
+char* mapAnonymous(size_t bytes)
 {
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | flags, -1, 0);
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED)
         throw std::bad_alloc();
     return static_cast<char*>(block);
@@ -75,16 +72,14 @@ char* mapHugePages(size_t length)
 
 PageBlock::PageBlock(size_t bytes)
 {
-    if (sanitizedAddresses || bytes < smallestMapping) {
+    if (sanitizedAddresses || bytes < hugePage) {
         data_ = ::operator new(bytes);
         return;
     }
     if (bytes > SIZE_MAX - hugePage)
         throw std::bad_alloc();
-    // Smaller blocks get ordinary pages, all filled by the mapping call.
-    const bool huge = bytes >= hugePage;
-    mappedBytes_ = roundUp(bytes, huge ? hugePage : static_cast<size_t>(sysconf(_SC_PAGESIZE)));
-    data_ = huge ? mapHugePages(mappedBytes_) : mapAnonymous(mappedBytes_, MAP_POPULATE);
+    mappedBytes_ = roundUp(bytes, hugePage);
+    data_ = mapHugePages(mappedBytes_);
 }
 
 void PageBlock::release() noexcept

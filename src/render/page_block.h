@@ -1,9 +1,9 @@
 // Memory for the renderer's per-pixel planes. A render writes every value of
-// its planes once, front to back, right after allocating them, so on Linux
-// large planes come straight from the kernel, mapped and filled in one call
-// (and in 2 MB pages where the system allows them) instead of one page fault
-// per 4 KB on first touch. In the virtual machines we measure on, those
-// faults took more than half of a 2048 x 2048 Flat render.
+// its planes right after allocating them, so on Linux planes of 2 MB and
+// more come straight from the kernel in 2 MB pages, filled in one call where
+// the system allows it, instead of one page fault per 4 KB on first touch.
+// In the virtual machines we measure on, those faults took more than half of
+// a 2048 x 2048 Flat render.
 #pragma once
 
 #include <cstddef>
