@@ -24,6 +24,7 @@
 #include "end_to_end.h"
 #include "heap_meter.h"
 #include "render/normals/lane_set.h"
+#include "render/normals/quotient_choice.h"
 #include "thickness_sweep.h"
 #include "timing.h"
 

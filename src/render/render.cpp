@@ -83,9 +83,13 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     if (vals.slopeType == SLOPE_ROUND2) {
         Round2Kernel& kernel = buffers.round2;
         remakeRound2Kernel(kernel, heights, vals);
+        // Chosen here, before any worker starts, so that the first render's
+        // measurement of both ways runs alone.
+        const LengthQuotients quotients = bestLengthQuotients();
         writeOutputPass(heights, output, rule,
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals);
+                            round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals, defaultLaneSet(),
+                                               quotients);
                         },
                         workers, progress, heartbeat);
     } else {

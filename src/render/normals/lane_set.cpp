@@ -81,17 +81,6 @@ LaneSet defaultLaneSet()
     return environmentLaneChoice().set;
 }
 
-LengthQuotients bestLengthQuotients()
-{
-#if defined(__x86_64__)
-    static const LengthQuotients best =
-        __builtin_cpu_is("intel") ? LengthQuotients::Products : LengthQuotients::Divider;
-    return best;
-#else
-    return LengthQuotients::Divider;
-#endif
-}
-
 const char* lengthQuotientsName(LengthQuotients quotients)
 {
     return quotients == LengthQuotients::Products ? "products" : "divider";

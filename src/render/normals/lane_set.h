@@ -43,16 +43,11 @@ LaneSet defaultLaneSet();
 // How Round2's lanes divide by a neighbour's length: with the divider, or
 // by products with the length's reciprocal (the same bits, see
 // lane_quotients.inc). Products cost more vector instructions than they
-// save on processors with a fast divider, so they are used where the
-// divider is slow.
+// save on processors with a fast divider (quotient_choice.h picks one).
 enum class LengthQuotients {
     Divider,
     Products,
 };
-
-// Products on Intel processors, whose vector divider has about half the
-// throughput of AMD's; the divider elsewhere. Detected once.
-LengthQuotients bestLengthQuotients();
 
 // "divider" or "products", for reports.
 const char* lengthQuotientsName(LengthQuotients quotients);

@@ -10,6 +10,7 @@
 #include "render/height_field.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/offset_window.h"
+#include "render/normals/quotient_choice.h"
 #include "render/surface_normal.h"
 
 // The estimate over one height field: the field itself, and what depends only
