@@ -23,17 +23,19 @@ void report(const ProgressFn& progress, const char* text, double fraction)
 }
 
 // Seeds, both distance passes and the distance field, as one float per
-// pixel in the workspace's distHoriz.
+// pixel in the workspace's distHoriz. The vertical components go back when
+// the field is made, so that the heap never holds more than two planes of
+// floats, then the height field and Round2's roots.
 void distanceField(PixelView<const uint8_t> input, bool invertInput, const ProgressFn& progress,
                    RenderWorkspace& buffers)
 {
     buffers.distHoriz.reshape(input.width, input.height);
-    buffers.distVert.reshape(input.width, input.height);
-    scanSeeds(input, invertInput, buffers.distHoriz, buffers.distVert);
+    Plane<float> distVert(input.width, input.height);
+    scanSeeds(input, invertInput, buffers.distHoriz, distVert);
     report(progress, "Ormolo 2.0: Distance Transform...", 0.05);
-    propagateForward(buffers.distHoriz, buffers.distVert, progress);
-    propagateBackward(buffers.distHoriz, buffers.distVert, progress);
-    computeDistanceField(buffers.distHoriz, buffers.distVert, progress);
+    propagateForward(buffers.distHoriz, distVert, progress);
+    propagateBackward(buffers.distHoriz, distVert, progress);
+    computeDistanceField(buffers.distHoriz, distVert, progress);
 }
 
 } // namespace
@@ -55,11 +57,6 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     RenderWorkspace ownBuffers;
     RenderWorkspace& buffers = workspace ? *workspace : ownBuffers;
     distanceField(input, vals.invertInput != 0, progress, buffers);
-    // A render on its own gives the vertical components back at once, so
-    // that its heap never holds more than two planes of floats and Round2's
-    // roots; a kept workspace holds on to them for the next render.
-    if (!workspace)
-        buffers.distVert = {};
     const PlaneView<float> heights = buffers.distHoriz;
     report(progress, "Ormolo 2.0: Computing height field...", 0.5);
     applyHeightProfile(heights, vals);
@@ -92,6 +89,9 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
                                                quotients);
                         },
                         workers, progress, heartbeat);
+        // The roots go back with the render, so that a kept workspace holds
+        // no more than the next render's distance transform starts with.
+        kernel.rootHeight = {};
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
         writeOutputPass(heights, output, rule,
