@@ -61,6 +61,11 @@ TEST(PlaneMemory, MovesItsMemoryWithIt)
     EXPECT_EQ(second.data, memory);
     EXPECT_EQ(second.at(599, 599), 5.0f);
     EXPECT_EQ(first.memory.data(), nullptr);
+    // A plane moved from takes memory of its own again.
+    first.reshape(2, 2);
+    first.at(1, 1) = 4.0f;
+    EXPECT_EQ(first.at(1, 1), 4.0f);
+    EXPECT_EQ(second.at(599, 599), 5.0f);
     second = Plane<float>(3, 3);
     second.at(2, 2) = 1.0f;
     EXPECT_EQ(second.at(2, 2), 1.0f);

@@ -47,7 +47,6 @@ struct Plane : PlaneView<T> {
     static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>,
                   "plane values live in raw pages");
     PageBlock memory;
-    size_t capacity = 0;
 
     Plane() = default;
     Plane(int width, int height) { reshape(width, height); }
@@ -58,13 +57,11 @@ struct Plane : PlaneView<T> {
     void reshape(int width, int height)
     {
         const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-        if (count > capacity) {
+        if (count > memory.size() / sizeof(T)) {
             if (count > SIZE_MAX / sizeof(T))
                 throw std::bad_alloc();
             memory = PageBlock();
-            capacity = 0;
             memory = PageBlock(count * sizeof(T));
-            capacity = count;
         }
         static_cast<PlaneView<T>&>(*this) = PlaneView<T>(static_cast<T*>(memory.data()), width, height);
     }

@@ -74,12 +74,15 @@ PageBlock::PageBlock(size_t bytes)
 {
     if (sanitizedAddresses || bytes < hugePage) {
         data_ = ::operator new(bytes);
+        size_ = bytes;
         return;
     }
     if (bytes > SIZE_MAX - hugePage)
         throw std::bad_alloc();
-    mappedBytes_ = roundUp(bytes, hugePage);
-    data_ = mapHugePages(mappedBytes_);
+    const size_t length = roundUp(bytes, hugePage);
+    data_ = mapHugePages(length);
+    mappedBytes_ = length;
+    size_ = bytes;
 }
 
 void PageBlock::release() noexcept
@@ -89,17 +92,18 @@ void PageBlock::release() noexcept
     else
         ::operator delete(data_);
     data_ = nullptr;
-    mappedBytes_ = 0;
+    size_ = mappedBytes_ = 0;
 }
 
 #else
 
-PageBlock::PageBlock(size_t bytes) : data_(::operator new(bytes)) {}
+PageBlock::PageBlock(size_t bytes) : data_(::operator new(bytes)), size_(bytes) {}
 
 void PageBlock::release() noexcept
 {
     ::operator delete(data_);
     data_ = nullptr;
+    size_ = 0;
 }
 
 #endif
@@ -110,7 +114,8 @@ PageBlock::~PageBlock()
 }
 
 PageBlock::PageBlock(PageBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), mappedBytes_(std::exchange(other.mappedBytes_, 0))
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      mappedBytes_(std::exchange(other.mappedBytes_, 0))
 {
 }
 
@@ -119,6 +124,7 @@ PageBlock& PageBlock::operator=(PageBlock&& other) noexcept
     if (this != &other) {
         release();
         data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
         mappedBytes_ = std::exchange(other.mappedBytes_, 0);
     }
     return *this;

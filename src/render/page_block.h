@@ -21,10 +21,13 @@ public:
     PageBlock& operator=(const PageBlock&) = delete;
 
     void* data() const { return data_; }
+    // What the block holds; 0 for an empty or moved-from block.
+    size_t size() const { return size_; }
 
 private:
     void release() noexcept;
 
     void* data_ = nullptr;
+    size_t size_ = 0;
     size_t mappedBytes_ = 0;  // 0 when the block came from operator new
 };
