@@ -51,7 +51,8 @@ std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field,
                 if (field[y * width + x] > 0.0f)
                     normals[x - xBegin] = round2Normal(kernel, x, y);
         } else {
-            round2NormalsBlock(kernel, y, y + 1, xBegin, xEnd, normals.data(), static_cast<LaneSet>(path));
+            round2NormalsBlock(kernel, y, y + 1, xBegin, xEnd, normals.data(), static_cast<LaneSet>(path),
+                               LengthQuotients::Divider);
         }
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);

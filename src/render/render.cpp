@@ -8,6 +8,7 @@
 #include "render/height_field.h"
 #include "render/level_region.h"
 #include "render/normals/flat_round.h"
+#include "render/normals/quotient_choice.h"
 #include "render/normals/round2.h"
 #include "render/output_pass.h"
 #include "render/render_workspace.h"

@@ -10,7 +10,6 @@
 #include "render/height_field.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/offset_window.h"
-#include "render/normals/quotient_choice.h"
 #include "render/surface_normal.h"
 
 // The estimate over one height field: the field itself, and what depends only
@@ -56,5 +55,4 @@ SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum);
 // dividing by the neighbours' lengths the given way; every choice gives the
 // same bits.
 void round2NormalsBlock(const Round2Kernel& kernel, int yBegin, int yEnd, int xBegin, int xEnd,
-                        SurfaceNormal* normals, LaneSet lanes = defaultLaneSet(),
-                        LengthQuotients quotients = bestLengthQuotients());
+                        SurfaceNormal* normals, LaneSet lanes, LengthQuotients quotients);
