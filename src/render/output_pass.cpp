@@ -14,6 +14,7 @@
 #include "render/normal_map.h"
 #include "render/probe_reflection.h"
 #include "render/random_stream.h"
+#include "render/worker_count.h"
 
 namespace {
 
@@ -209,14 +210,6 @@ struct Joiner {
             thread.join();
     }
 };
-
-// The number of workers a request for `threads` gets: 0 means one per core.
-int workerCount(int threads)
-{
-    if (threads > 0)
-        return threads;
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
 
 } // namespace
 

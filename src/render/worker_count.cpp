@@ -12,14 +12,14 @@ constexpr double minimumWorkPerWorker = 2e6;
 
 // The neighbour visits of the output pass, roughly: the square around each
 // visited inside pixel that its radius (height + 2, at most the Flat
-// smoothing radius) spans.
-double neighbourVisits(HeightField heights, const OrmoloVals& vals)
+// smoothing radius) spans. Counting stops at `enough`.
+double neighbourVisits(HeightField heights, const OrmoloVals& vals, double enough)
 {
     const bool flat = vals.slopeType == SLOPE_FLAT;
     const float flatCap = static_cast<float>(std::max(vals.maxNormalMapBlurRadius, 0));
     const float widest = static_cast<float>(std::max(heights.width, heights.height));
     double visits = 0.0;
-    for (int y = 1; y <= heights.height - 2; ++y) {
+    for (int y = 1; y <= heights.height - 2 && visits < enough; ++y) {
         const float* row = heights.row(y);
         for (int x = 1; x <= heights.width - 2; ++x) {
             if (!(row[x] > 0.0f))
@@ -36,11 +36,18 @@ double neighbourVisits(HeightField heights, const OrmoloVals& vals)
 
 } // namespace
 
+int workerCount(int threads)
+{
+    if (threads > 0)
+        return threads;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 int workersForRender(HeightField heights, const OrmoloVals& vals, int threads)
 {
     if (threads > 0)
         return threads;
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const double visits = neighbourVisits(heights, vals);
+    const int cores = workerCount(0);
+    const double visits = neighbourVisits(heights, vals, cores * minimumWorkPerWorker);
     return static_cast<int>(std::clamp(visits / minimumWorkPerWorker, 1.0, static_cast<double>(cores)));
 }
