@@ -8,8 +8,6 @@
 // `text` is null when only the fraction changes.
 using ProgressFn = std::function<void(const char* text, double fraction)>;
 
-// base + span * (row / (height - 1)), the quotient formed first, in double.
-// A one-row region has no span to cover and reports the base.
 // How long the output pass of a final render may go without a report before
 // it reports how far it has got: a thick shape's rows can take seconds each.
 constexpr std::chrono::milliseconds progressHeartbeat = std::chrono::seconds(1);
@@ -18,6 +16,8 @@ constexpr std::chrono::milliseconds progressHeartbeat = std::chrono::seconds(1);
 // render, for callers that check their exact sequence.
 constexpr std::chrono::milliseconds noHeartbeat = std::chrono::milliseconds::max();
 
+// base + span * (row / (height - 1)), the quotient formed first, in double.
+// A one-row region has no span to cover and reports the base.
 // `row` may have a fractional part, for a row partly done.
 inline double rowFraction(double base, double span, double row, int height)
 {
