@@ -87,12 +87,13 @@ void operator delete[](void* block, std::align_val_t) noexcept { untrack(block);
 void operator delete(void* block, size_t, std::align_val_t) noexcept { untrack(block); }
 void operator delete[](void* block, size_t, std::align_val_t) noexcept { untrack(block); }
 
-// Every anonymous mapping is live memory until unmapped; the renderer unmaps
-// exactly the ranges it mapped or cut off.
+// Every mapping made through these calls is live memory until unmapped, so
+// that what munmap takes off was added here; the renderer unmaps exactly the
+// ranges it mapped or cut off.
 extern "C" void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset)
 {
     void* block = reinterpret_cast<void*>(syscall(SYS_mmap, address, length, protection, flags, fd, offset));
-    if (block != MAP_FAILED && (flags & MAP_ANONYMOUS))
+    if (block != MAP_FAILED)
         countLive(length);
     return block;
 }

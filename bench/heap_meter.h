@@ -1,7 +1,7 @@
 // Heap use of the benchmark process, counted by replacing the global
 // operator new and delete: every allocation through new, new[] and the
 // standard containers is seen, plain malloc calls are not. The renderer's
-// large planes come from anonymous mappings; those are counted too, by
+// large planes come from mappings; those are counted too, by
 // standing in for mmap and munmap (the C library's own allocator maps
 // through internal calls, which stay unseen and uncounted, as before).
 #pragma once
