@@ -12,12 +12,9 @@
 #include <vector>
 
 #include "reference_renderer.h"
-#include "render/distance_transform.h"
-#include "render/height_field.h"
 #include "render/normals/lane_quotients.h"
 #include "render/normals/round2.h"
 #include "render/output_pass.h"
-#include "render/seeds.h"
 #include "round2_paths.h"
 #include "test_images.h"
 
@@ -174,19 +171,12 @@ protected:
     std::vector<uint8_t> render(const std::vector<uint8_t>& input, int width, int height, int channels,
                                 const OrmoloVals& vals)
     {
-        const size_t count = static_cast<size_t>(width) * height;
-        std::vector<float> horiz(count), vert(count);
-        const PlaneView<float> distHoriz = planeOf(horiz, width, height), distVert = planeOf(vert, width, height);
-        const PlaneView<float> distDiag = distHoriz;
-        scanSeeds(pixelsOf(input, width, height, channels), vals.invertInput != 0, distHoriz, distVert);
-        propagateForward(distHoriz, distVert, {});
-        propagateBackward(distHoriz, distVert, {});
-        computeDistanceField(distHoriz, distVert, {});
-        applyHeightProfile(distDiag, vals);
-        const Round2Kernel kernel = makeRound2Kernel(distDiag, vals);
+        std::vector<float> field = referenceHeightField(input, width, height, channels, vals);
+        const PlaneView<float> heights = planeOf(field, width, height);
+        const Round2Kernel kernel = makeRound2Kernel(heights, vals);
         std::vector<uint8_t> output = input;
         const Round2Path path = GetParam();
-        writeOutputPass(distDiag, pixelsOf(output, width, height, channels), {nullptr, 1.0},
+        writeOutputPass(heights, pixelsOf(output, width, height, channels), {nullptr, 1.0},
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals, path.lanes,
                                                path.quotients);
