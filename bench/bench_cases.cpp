@@ -50,7 +50,7 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
     std::vector<BenchCase> cases;
     for (const Input& input : sets)
         for (const Profile& profile : profiles) {
-            RenderSettings settings;
+            BenchSettings settings;
             settings.vals.slopeType = profile.slope;
             settings.vals.maxNormalMapBlurRadius = profile.maxFlatRadius;
             settings.threads = threads;
@@ -64,7 +64,7 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
     } probeModes[] = {{"probe-exact", 1.0}, {"probe-blurred", 0.5}};
     for (const Input& input : sets)
         for (const auto& mode : probeModes) {
-            RenderSettings settings;
+            BenchSettings settings;
             settings.vals.specularity = mode.specularity;
             settings.probe = &inputs.probe;
             settings.threads = threads;
@@ -72,7 +72,7 @@ std::vector<BenchCase> benchCases(const BenchInputs& inputs, int threads)
                              input.runLiteral});
         }
 
-    RenderSettings preview;  // the default settings: Round2
+    BenchSettings preview;  // the default settings: Round2
     preview.threads = threads;
     preview.keepsWorkspace = true;
     cases.push_back({"preview512-text60-round2", &inputs.preview60, preview, true});

@@ -21,7 +21,7 @@ BenchInputs makeBenchInputs();
 struct BenchCase {
     std::string name;
     const Image* image;
-    RenderSettings settings;
+    BenchSettings settings;
     bool runLiteral;  // only where the literal renderer finishes in seconds
 };
 

@@ -28,7 +28,8 @@ void printEndToEnd(const Image& image, const char* imageName, int threads, bool 
     std::printf("\nend to end, as the command-line tool works on one file: ms of the best of %d run%s\n",
                 runs, runs == 1 ? "" : "s");
     std::printf("%-36s %9s %9s %9s %9s %9s\n", "case", "read", "render", "write", "total", "file KB");
-    const struct { const char* name; int32_t slope; } profiles[] = {{"flat", SLOPE_FLAT}, {"round2", SLOPE_ROUND2}};
+    const struct { const char* name; SlopeProfile profile; } profiles[] = {{"flat", SlopeProfile::flat},
+                                                                            {"round2", SlopeProfile::round2}};
     const struct { const char* name; PngCompression compression; } writers[] = {
         {"fast", PngCompression::fast}, {"small", PngCompression::small}};
     for (const auto& profile : profiles)
@@ -37,7 +38,7 @@ void printEndToEnd(const Image& image, const char* imageName, int threads, bool 
             if (!include(name))
                 continue;
             CliOptions options;
-            options.vals.slopeType = profile.slope;
+            options.settings.profile = profile.profile;
             options.threads = threads;
             options.compression = writer.compression;
             // Each stage its own best of the runs; the render starts each
@@ -46,7 +47,7 @@ void printEndToEnd(const Image& image, const char* imageName, int threads, bool 
             bool ok = true;
             const double read =
                 bestSeconds([&] { ok = ok && readPng(input, file, error); }, everyRun, runs);
-            const double render = bestSeconds([&] { ok = ok && renderImage(rendered, options, nullptr, {}); },
+            const double render = bestSeconds([&] { ok = ok && renderImage(rendered, options, {}); },
                                               everyRun, runs, [&] { rendered = file; });
             const double write = bestSeconds(
                 [&] { ok = ok && writePng(output, rendered, error, options.compression); }, everyRun, runs);

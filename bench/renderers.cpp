@@ -1,5 +1,6 @@
 #include "renderers.h"
 
+#include "host/render_settings_of.h"
 #include "reference_renderer.h"
 #include "render/distance_transform.h"
 #include "render/random_stream.h"
@@ -7,17 +8,19 @@
 #include "render/render_workspace.h"
 #include "render/seeds.h"
 
-void renderProduct(const Image& image, const RenderSettings& settings, std::vector<uint8_t>& output)
+void renderProduct(const Image& image, const BenchSettings& settings, std::vector<uint8_t>& output)
 {
     output.resize(image.pixels.size());
     setRandomStreamPosition(0);
     static RenderWorkspace keptWorkspace;
+    RenderSettings product = renderSettingsOf(settings.vals);
+    product.probe = settings.probe;
     renderRegion(image.view(), PixelView<uint8_t>(output.data(), image.width, image.height, image.channels),
-                 settings.vals, settings.probe, {}, settings.threads,
+                 product, {}, settings.threads,
                  settings.keepsWorkspace ? &keptWorkspace : nullptr);
 }
 
-std::vector<uint8_t> renderLiteral(const Image& image, const RenderSettings& settings)
+std::vector<uint8_t> renderLiteral(const Image& image, const BenchSettings& settings)
 {
     return referenceRender(image.pixels, image.width, image.height, image.channels, settings.vals,
                            settings.probe, 0);

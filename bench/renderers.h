@@ -12,7 +12,7 @@
 #include "render/probe_image.h"
 #include "synthetic_images.h"
 
-struct RenderSettings {
+struct BenchSettings {
     OrmoloVals vals = ormoloDefaults;
     const ProbeImage* probe = nullptr;  // null: normal-map output
     int threads = 0;                    // 0: one worker per core
@@ -20,8 +20,8 @@ struct RenderSettings {
 };
 
 // Renders into `output` (resized to the image's size); no progress reports.
-void renderProduct(const Image& image, const RenderSettings& settings, std::vector<uint8_t>& output);
-std::vector<uint8_t> renderLiteral(const Image& image, const RenderSettings& settings);
+void renderProduct(const Image& image, const BenchSettings& settings, std::vector<uint8_t>& output);
+std::vector<uint8_t> renderLiteral(const Image& image, const BenchSettings& settings);
 
 // Seeds, both distance passes and the distance field on one thread, into
 // buffers that the caller allocated (width * height floats each); the field

@@ -24,14 +24,14 @@ struct SweepRun {
     double longestSilence;  // seconds between two progress reports, or before the first
 };
 
-SweepRun timedRender(const Image& image, const OrmoloVals& vals, int threads)
+SweepRun timedRender(const Image& image, const RenderSettings& settings, int threads)
 {
     Image output{image.width, image.height, image.channels, std::vector<uint8_t>(image.pixels.size())};
     const std::clock_t cpuStart = std::clock();
     const Clock::time_point start = Clock::now();
     Clock::time_point lastReport = start;
     double longestSilence = 0.0;
-    renderRegion(image.view(), output.view(), vals, nullptr,
+    renderRegion(image.view(), output.view(), settings,
                  [&](const char*, double) {
                      const Clock::time_point now = Clock::now();
                      longestSilence = std::max(longestSilence, secondsBetween(lastReport, now));
@@ -49,10 +49,10 @@ void runThicknessSweep(int threads)
 {
     const struct {
         const char* name;
-        SlopeTypeEnum slope;
+        SlopeProfile profile;
         int32_t maxFlatRadius;
-    } profiles[] = {{"flat", SLOPE_FLAT, 3}, {"flat-r32", SLOPE_FLAT, 32}, {"round", SLOPE_ROUND, 3},
-                    {"round2", SLOPE_ROUND2, 3}};
+    } profiles[] = {{"flat", SlopeProfile::flat, 3}, {"flat-r32", SlopeProfile::flat, 32},
+                    {"round", SlopeProfile::round, 3}, {"round2", SlopeProfile::round2, 3}};
     const int radii[] = {50, 100, 200, 400};
 
     std::printf("threads: %d%s\n", threads, threads == 0 ? " = all cores" : "");
@@ -67,10 +67,10 @@ void runThicknessSweep(int threads)
             const int size = 2 * radius + 40;
             Image disc = blankImage(size, size, 3);
             drawDisc(disc, size / 2.0 + 0.3, size / 2.0 - 0.4, radius);
-            OrmoloVals vals = ormoloDefaults;
-            vals.slopeType = profile.slope;
-            vals.maxNormalMapBlurRadius = profile.maxFlatRadius;
-            const SweepRun run = timedRender(disc, vals, threads);
+            RenderSettings settings;
+            settings.profile = profile.profile;
+            settings.maxFlatRadius = profile.maxFlatRadius;
+            const SweepRun run = timedRender(disc, settings, threads);
             if (radius == radii[0])
                 firstCpuSeconds = run.cpuSeconds;
             char name[32], dimensions[32];

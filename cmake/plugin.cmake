@@ -39,11 +39,12 @@ add_library(ormolo_host STATIC
   src/dialog/callbacks.cpp
   src/dialog/dialog.cpp
   src/dialog/display.cpp
+  src/dialog/preview_render.cpp
   src/render/gimp/frame.cpp
   src/render/gimp/probe_drawable.cpp
   src/render/gimp/selection_bounds.cpp)
 target_include_directories(ormolo_host PUBLIC src)
-target_link_libraries(ormolo_host PUBLIC ormolo_render PkgConfig::GIMP PkgConfig::X11)
+target_link_libraries(ormolo_host PUBLIC ormolo_record PkgConfig::GIMP PkgConfig::X11)
 # The plug-in works through GIMP 2's tile API (pixel regions, shadow tiles),
 # which libgimp 2.10 marks deprecated in favour of GEGL buffers.
 target_compile_options(ormolo_host PUBLIC -Wno-deprecated-declarations)

@@ -177,8 +177,7 @@ TEST_F(Cli, RunsIntoOneOutputLeaveOneWholeRender)
         ASSERT_TRUE(writePng(path("in" + std::to_string(i) + ".png"), inputs[i], error)) << error;
         Image render = inputs[i];
         renderRegion(render.view(), render.view(),
-                     []{ OrmoloVals vals = ormoloDefaults; vals.slopeType = SLOPE_FLAT; return vals; }(),
-                     nullptr, {});
+                     []{ RenderSettings settings; settings.profile = SlopeProfile::flat; return settings; }(), {});
         renders.push_back(render.pixels);
         command += " " + std::to_string(i);
     }
@@ -303,7 +302,7 @@ TEST_F(Cli, RendersWhenNoThreadCanStart)
     ASSERT_EQ(runCommand(limited + tool + " " + path("in.png") + " " + path("out.png")), 0) << errors;
     Image written;
     ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
-    renderRegion(image.view(), image.view(), ormoloDefaults, nullptr, {});
+    renderRegion(image.view(), image.view(), RenderSettings{}, {});
     EXPECT_EQ(written.pixels, image.pixels);
 }
 

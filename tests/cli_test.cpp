@@ -45,7 +45,7 @@ TEST_F(Cli, RendersWhatTheCoreRendersWithTheGivenSettings)
         if (c.slope == SLOPE_ROUND || c.slope == 0)
             vals.slopeDepthRound = c.depth;
         Image expected = image;
-        renderRegion(expected.view(), expected.view(), vals, nullptr, {});
+        renderRegion(expected.view(), expected.view(), productSettings(vals), {});
         Image written;
         ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
         EXPECT_EQ(written.channels, 4);
@@ -139,7 +139,7 @@ TEST_F(Cli, ReflectsAProbeReproduciblyFromASeed)
     OrmoloVals vals = ormoloDefaults;
     vals.specularity = 0.25;
     setRandomStreamPosition(777);
-    renderRegion(mask.view(), mask.view(), vals, &inMemory, {});
+    renderRegion(mask.view(), mask.view(), productSettings(vals, &inMemory), {});
     EXPECT_EQ(a.pixels, mask.pixels);
 
     EXPECT_NE(run("--probe " + path("nothing.png") + " " + path("mask.png") + " " + path("c.png")), 0);

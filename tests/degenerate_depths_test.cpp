@@ -85,8 +85,8 @@ TEST(DegenerateDepths, MatchTheLiteralTranscription)
             const uint64_t start = reserveRandomDraws(0);
             const auto expected = referenceRender(input, width, height, 3, vals, rule.probe, start);
             std::vector<uint8_t> output(input.size());
-            renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), vals, rule.probe,
-                         {});
+            renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3),
+                         productSettings(vals, rule.probe), {});
             ASSERT_EQ(output, expected) << (rule.probe ? "probe" : "normal map") << ", specularity "
                                         << rule.specularity << ", " << width << "x" << height;
         }

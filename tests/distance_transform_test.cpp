@@ -96,11 +96,11 @@ TEST(DistanceTransform, UnreachedInsideDistanceAndItsRoundHeight)
         EXPECT_EQ(value, 14140.7216796875f);
     OrmoloVals vals = ormoloDefaults;
     vals.slopeType = SLOPE_ROUND;
-    applyHeightProfile(planeOf(field, width, height), vals);
+    applyHeightProfile(planeOf(field, width, height), productSettings(vals));
     EXPECT_EQ(field[0], 832.4033813476562f);
     vals.slopeType = SLOPE_FLAT;
     std::vector<float> flat = {14140.7216796875f};
-    applyHeightProfile(planeOf(flat, 1, 1), vals);
+    applyHeightProfile(planeOf(flat, 1, 1), productSettings(vals));
     EXPECT_EQ(flat[0], 14140.7216796875f);
 }
 

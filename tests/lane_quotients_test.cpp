@@ -173,7 +173,7 @@ protected:
     {
         std::vector<float> field = referenceHeightField(input, width, height, channels, vals);
         const PlaneView<float> heights = planeOf(field, width, height);
-        const Round2Kernel kernel = makeRound2Kernel(heights, vals);
+        const Round2Kernel kernel = makeRound2Kernel(heights, productSettings(vals));
         std::vector<uint8_t> output = input;
         const Round2Path path = GetParam();
         writeOutputPass(heights, pixelsOf(output, width, height, channels), {nullptr, 1.0},

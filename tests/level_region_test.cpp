@@ -80,8 +80,8 @@ TEST(LevelRegion, EdgelessRegionsMatchTheReference)
                     std::vector<uint8_t> rendered(input.size());
                     setRandomStreamPosition(start);
                     renderRegion(pixelsOf(input, size.width, size.height, channels),
-                                 pixelsOf(rendered, size.width, size.height, channels), vals, output.probe,
-                                 {}, 2);
+                                 pixelsOf(rendered, size.width, size.height, channels),
+                                 productSettings(vals, output.probe), {}, 2);
                     ASSERT_EQ(rendered, expected)
                         << profile.name << ", " << output.name << ", " << size.width << "x"
                         << size.height << "x" << channels;
@@ -104,7 +104,7 @@ TEST(LevelRegion, RegionsWithoutInsideAreOutsideEverywhere)
             const auto input = maskImage(std::vector<uint8_t>(7 * 6, 0), 3);
             std::vector<uint8_t> rendered(input.size());
             setRandomStreamPosition(9);
-            renderRegion(pixelsOf(input, 7, 6, 3), pixelsOf(rendered, 7, 6, 3), vals, output, {}, 2);
+            renderRegion(pixelsOf(input, 7, 6, 3), pixelsOf(rendered, 7, 6, 3), productSettings(vals, output), {}, 2);
             EXPECT_EQ(rendered, referenceRender(input, 7, 6, 3, vals, output, 9)) << profile.name;
             EXPECT_EQ(reserveRandomDraws(0), 9u) << "outside pixels draw nothing";
         }
@@ -122,7 +122,7 @@ TEST(LevelRegion, LevelNormalMatchesTheReferenceAtEveryPixel)
     for (const OrmoloVals& vals : settings)
         for (float height : {0.25f, 1.0f, 3.0f, 11.5f, 40.0f})
             for (const Size size : allSizes) {
-                const SurfaceNormal level = levelNormal(height, vals);
+                const SurfaceNormal level = levelNormal(height, productSettings(vals));
                 const auto field = heightField(size.width, size.height, [&](int, int) { return height; });
                 for (int y = 1; y < size.height - 1; ++y)
                     for (int x = 1; x < size.width - 1; ++x) {
@@ -167,13 +167,13 @@ TEST(LevelRegion, LevelNormalIsEveryPixelsNormal)
         {"round2, huge depth", normalSettings(SLOPE_ROUND2, 3, 10.0f, 3e38f), 14140.7216796875f},
     };
     for (const auto& c : cases) {
-        const SurfaceNormal level = levelNormal(c.level, c.vals);
+        const SurfaceNormal level = levelNormal(c.level, productSettings(c.vals));
         for (const Size size : allSizes) {
             const auto field = heightField(size.width, size.height, [&](int, int) { return c.level; });
             const bool round2 = c.vals.slopeType == SLOPE_ROUND2;
             const HeightField heights = planeOf(field, size.width, size.height);
-            const FlatRoundKernel flatRound = makeFlatRoundKernel(heights, c.vals);
-            const Round2Kernel round2Kernel = makeRound2Kernel(heights, c.vals);
+            const FlatRoundKernel flatRound = makeFlatRoundKernel(heights, productSettings(c.vals));
+            const Round2Kernel round2Kernel = makeRound2Kernel(heights, productSettings(c.vals));
             for (int y = 1; y < size.height - 1; ++y)
                 for (int x = 1; x < size.width - 1; ++x) {
                     const SurfaceNormal own =

@@ -26,7 +26,7 @@ TEST(NormalMap, Encodings)
         SCOPED_TRACE(c.name);
         for (int channels : {3, 4}) {
             uint8_t pixel[5] = {1, 2, 3, 4, 5};
-            encodeNormal({c.nx, c.ny}, pixel, channels);
+            encodeNormal({c.nx, c.ny}, false, pixel, channels);
             EXPECT_EQ(pixel[0], c.r);
             EXPECT_EQ(pixel[1], c.g);
             EXPECT_EQ(pixel[2], c.b);

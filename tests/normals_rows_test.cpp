@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr SurfaceNormal untouched{123.0f, -456.0f};
+constexpr SurfaceNormal untouched{123.0f, -456.0f, 7.0f, -8.0f, 9.0f};
 
 // The ways of computing a row: one pixel at a time (-1), or a LaneSet.
 constexpr int onePixelAtATime = -1;
@@ -45,7 +45,7 @@ std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field,
     std::vector<SurfaceNormal> normals(xEnd - xBegin, untouched);
     const HeightField heights = planeOf(field, width, height);
     if (vals.slopeType == SLOPE_ROUND2) {
-        const Round2Kernel kernel = makeRound2Kernel(heights, vals);
+        const Round2Kernel kernel = makeRound2Kernel(heights, productSettings(vals));
         if (path < 0) {
             for (int x = xBegin; x < xEnd; ++x)
                 if (field[y * width + x] > 0.0f)
@@ -55,7 +55,7 @@ std::vector<SurfaceNormal> rowNormals(int path, const std::vector<float>& field,
                                LengthQuotients::Divider);
         }
     } else {
-        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
+        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, productSettings(vals));
         if (path < 0) {
             for (int x = xBegin; x < xEnd; ++x)
                 if (field[y * width + x] > 0.0f)
@@ -96,11 +96,7 @@ const std::vector<std::vector<SurfaceNormal>>& referenceRows(const std::vector<f
         for (int x = xBegin; x < xEnd; ++x) {
             if (!(field[y * width + x] > 0.0f))
                 continue;
-            SurfaceNormal& n = expected[x - xBegin];
-            if (vals.slopeType == SLOPE_ROUND2)
-                referenceRound2Normal(field, width, height, x, y, vals, n.nx, n.ny);
-            else
-                referenceFlatRoundNormal(field, width, height, x, y, vals, n.nx, n.ny);
+            expected[x - xBegin] = referenceNormal(field, width, height, x, y, vals);
         }
     }
     return entry->second;

@@ -18,8 +18,8 @@ SurfaceNormal normalAt(const std::vector<float>& field, int width, int height, i
                        const OrmoloVals& vals)
 {
     if (vals.slopeType == SLOPE_ROUND2)
-        return round2Normal(makeRound2Kernel(planeOf(field, width, height), vals), x, y);
-    return flatRoundNormal(makeFlatRoundKernel(planeOf(field, width, height), vals), x, y);
+        return round2Normal(makeRound2Kernel(planeOf(field, width, height), productSettings(vals)), x, y);
+    return flatRoundNormal(makeFlatRoundKernel(planeOf(field, width, height), productSettings(vals)), x, y);
 }
 
 TEST(KernelRadius, TruncatesHeightPlusTwo)
@@ -103,7 +103,7 @@ TEST(Round2Normals, WorkedExampleAndItsSums)
 {
     const auto alongX = heightField(21, 21, [](int x, int) { return 3.0f + 0.5f * (x - 10); });
     const OrmoloVals vals = normalSettings(SLOPE_ROUND2);
-    const Round2Kernel kernel = makeRound2Kernel(planeOf(alongX, 21, 21), vals);
+    const Round2Kernel kernel = makeRound2Kernel(planeOf(alongX, 21, 21), productSettings(vals));
     const FacetNormalSum sum = round2FacetSum(kernel, 10, 10);
     EXPECT_NEAR(sum.nx, -45.2536, 1e-3);
     EXPECT_NEAR(sum.nz, 42.1148, 1e-3);

@@ -30,16 +30,18 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void expectSameOptions(const CliOptions& got, const CliOptions& want)
 {
-    EXPECT_EQ(got.vals.invertInput, want.vals.invertInput);
-    EXPECT_EQ(got.vals.slopeType, want.vals.slopeType);
-    EXPECT_EQ(got.vals.maxNormalMapBlurRadius, want.vals.maxNormalMapBlurRadius);
-    EXPECT_TRUE(sameBits(got.vals.slopeDepthFlat, want.vals.slopeDepthFlat)) << got.vals.slopeDepthFlat;
-    EXPECT_TRUE(sameBits(got.vals.slopeDepthRound, want.vals.slopeDepthRound)) << got.vals.slopeDepthRound;
-    EXPECT_TRUE(sameBits(got.vals.slopeDepthRound2, want.vals.slopeDepthRound2))
-        << got.vals.slopeDepthRound2;
-    EXPECT_TRUE(sameBits(got.vals.specularity, want.vals.specularity)) << got.vals.specularity;
+    const RenderSettings& g = got.settings;
+    const RenderSettings& w = want.settings;
+    EXPECT_EQ(g.invertInput, w.invertInput);
+    EXPECT_EQ(g.profile, w.profile);
+    EXPECT_EQ(g.maxFlatRadius, w.maxFlatRadius);
+    EXPECT_TRUE(sameBits(g.depthFlat, w.depthFlat)) << g.depthFlat;
+    EXPECT_TRUE(sameBits(g.depthRound, w.depthRound)) << g.depthRound;
+    EXPECT_TRUE(sameBits(g.depthRound2, w.depthRound2)) << g.depthRound2;
+    EXPECT_TRUE(sameBits(g.specularity, w.specularity)) << g.specularity;
+    EXPECT_EQ(g.flipY, w.flipY);
+    EXPECT_EQ(g.probe, w.probe);
     EXPECT_EQ(got.mask, want.mask);
-    EXPECT_EQ(got.flipY, want.flipY);
     EXPECT_EQ(got.probePath, want.probePath);
     EXPECT_EQ(got.seed, want.seed);
     EXPECT_EQ(got.threads, want.threads);
@@ -62,28 +64,28 @@ TEST(Options, AcceptedCommandLinesSetExactlyTheirSettings)
         {"value as the next argument and after '='",
          {"--slope", "flat", "--max-blur-radius=32", "--depth-flat", "2.5", "in.png", "out.png"},
          [](CliOptions& o) {
-             o.vals.slopeType = SLOPE_FLAT;
-             o.vals.maxNormalMapBlurRadius = 32;
-             o.vals.slopeDepthFlat = 2.5f;
+             o.settings.profile = SlopeProfile::flat;
+             o.settings.maxFlatRadius = 32;
+             o.settings.depthFlat = 2.5f;
          }},
         {"slope numbers pass through as scripts pass them",
          {"--slope", "0", "--invert", "in.png", "out.png"},
          [](CliOptions& o) {
-             o.vals.slopeType = 0;
-             o.vals.invertInput = 1;
+             o.settings.profile = SlopeProfile::roundOverDistance;
+             o.settings.invertInput = true;
          }},
         {"largest byte, and a negative zero depth kept",
          {"--slope=255", "--max-blur-radius", "255", "--depth-round2=-0", "in.png", "out.png"},
          [](CliOptions& o) {
-             o.vals.slopeType = 255;
-             o.vals.maxNormalMapBlurRadius = 255;
-             o.vals.slopeDepthRound2 = -0.0f;
+             o.settings.profile = SlopeProfile::roundOverDistance;
+             o.settings.maxFlatRadius = 255;
+             o.settings.depthRound2 = -0.0f;
          }},
         {"probe, specularity and the largest seed",
          {"--probe", "p.png", "--specularity", "0.25", "--seed=18446744073709551615", "in.png", "out.png"},
          [](CliOptions& o) {
              o.probePath = "p.png";
-             o.vals.specularity = 0.25;
+             o.settings.specularity = 0.25;
              o.seed = 18446744073709551615ull;
          }},
         {"'--' ends the options", {"--", "-in.png", "--out.png"},
@@ -94,7 +96,7 @@ TEST(Options, AcceptedCommandLinesSetExactlyTheirSettings)
         {"a lone '-' is a file name", {"-", "out.png"}, [](CliOptions& o) { o.inputPaths = {"-"}; }},
         {"help ends the parse", {"--depth-flat", "4", "-h", "--bogus"},
          [](CliOptions& o) {
-             o.vals.slopeDepthFlat = 4.0f;
+             o.settings.depthFlat = 4.0f;
              o.showHelp = true;
              o.inputPaths.clear();
              o.outputPath.clear();
@@ -108,7 +110,7 @@ TEST(Options, AcceptedCommandLinesSetExactlyTheirSettings)
         {"the tool's own settings", {"--mask", "alpha", "--flip-y", "--threads=256", "in.png", "out.png"},
          [](CliOptions& o) {
              o.mask = MaskChannel::alpha;
-             o.flipY = true;
+             o.settings.flipY = true;
              o.threads = 256;
          }},
         {"red mask and one thread", {"--mask=red", "--threads", "1", "in.png", "out.png"},
@@ -123,7 +125,7 @@ TEST(Options, AcceptedCommandLinesSetExactlyTheirSettings)
          }},
         {"a batch of one", {"--flip-y", "--out-dir=d", "a.png"},
          [](CliOptions& o) {
-             o.flipY = true;
+             o.settings.flipY = true;
              o.outDir = "d";
              o.inputPaths = {"a.png"};
              o.outputPath.clear();

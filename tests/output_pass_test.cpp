@@ -62,7 +62,7 @@ std::vector<uint8_t> renderWith(const std::vector<uint8_t>& input, int width, in
     if (fractions)
         progress = [fractions](const char*, double fraction) { fractions->push_back(fraction); };
     // Without a heartbeat the reports do not depend on how fast the machine is.
-    renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), vals, probe, progress,
+    renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), productSettings(vals, probe), progress,
                  threads, nullptr, noHeartbeat);
     return output;
 }

@@ -125,7 +125,7 @@ TEST(PngWrite, EveryCompressionReadsBackTheSameBytes)
     const ScratchFolder scratch;
     for (int channels : {3, 4}) {
         Image image{120, 90, channels, maskImage(randomMask(rng, 120, 90), channels)};
-        renderRegion(image.view(), image.view(), ormoloDefaults, nullptr, {});
+        renderRegion(image.view(), image.view(), RenderSettings{}, {});
         uintmax_t sizes[2] = {};
         for (PngCompression compression : {PngCompression::fast, PngCompression::small}) {
             const std::string path = scratch.path("out.png");

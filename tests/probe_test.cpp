@@ -173,7 +173,7 @@ TEST(ProbeRender, MatchesReferenceAtEveryThreadCount)
             std::vector<uint8_t> output(input.size());
             setRandomStreamPosition(start);
             renderRegion(pixelsOf(input, width, height, channels), pixelsOf(output, width, height, channels),
-                         vals, &probe, {}, threads);
+                         productSettings(vals, &probe), {}, threads);
             ASSERT_EQ(output, expected) << "trial " << trial << ", " << threads << " threads, "
                                         << width << "x" << height << ", specularity " << vals.specularity;
         }
@@ -191,7 +191,7 @@ TEST(ProbeRender, ThinRegionsDrawNothing)
         std::vector<uint8_t> output(input.size());
         const uint64_t before = reserveRandomDraws(0);
         renderRegion(pixelsOf(input, size.width, size.height, 3), pixelsOf(output, size.width, size.height, 3),
-                     vals, &probe, {}, 2);
+                     productSettings(vals, &probe), {}, 2);
         EXPECT_EQ(reserveRandomDraws(0), before);
         EXPECT_EQ(output, input);
     }
@@ -206,9 +206,9 @@ TEST(ProbeRender, SuccessiveRendersTakeSuccessiveDraws)
     vals.specularity = 0.2;
     setRandomStreamPosition(500);
     std::vector<uint8_t> first(input.size()), second(input.size());
-    renderRegion(pixelsOf(input, 20, 16, 3), pixelsOf(first, 20, 16, 3), vals, &probe, {}, 2);
+    renderRegion(pixelsOf(input, 20, 16, 3), pixelsOf(first, 20, 16, 3), productSettings(vals, &probe), {}, 2);
     const uint64_t used = reserveRandomDraws(0) - 500;
-    renderRegion(pixelsOf(input, 20, 16, 3), pixelsOf(second, 20, 16, 3), vals, &probe, {}, 2);
+    renderRegion(pixelsOf(input, 20, 16, 3), pixelsOf(second, 20, 16, 3), productSettings(vals, &probe), {}, 2);
     EXPECT_GT(used, 0u);
     EXPECT_EQ(used % drawsPerBlurredPixel, 0u);
     EXPECT_EQ(first, referenceRender(input, 20, 16, 3, vals, &probe, 500));

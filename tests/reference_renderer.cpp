@@ -136,7 +136,7 @@ int referenceRadius(float hc, int width, int height)
 } // namespace
 
 void referenceFlatRoundNormal(const std::vector<float>& heights, int width, int height, int x,
-                              int y, const OrmoloVals& vals, float& nx, float& ny)
+                              int y, const OrmoloVals& vals, float& nx, float& ny, float* along)
 {
     float hc = heights[y * width + x];
     int kr = referenceRadius(hc, width, height);
@@ -170,10 +170,15 @@ void referenceFlatRoundNormal(const std::vector<float>& heights, int width, int 
     float tx = dx / numx, ty = dy / numy;
     nx = -(float)cos(atan2(1.0, (double)tx));
     ny = -(float)cos(atan2(1.0, (double)ty));
+    if (along) {
+        along[0] = -tx;
+        along[1] = -ty;
+        along[2] = 1.0f;
+    }
 }
 
 void referenceRound2Normal(const std::vector<float>& heights, int width, int height, int x, int y,
-                           const OrmoloVals& vals, float& nx, float& ny)
+                           const OrmoloVals& vals, float& nx, float& ny, float* along)
 {
     float hc = heights[y * width + x];
     int kr = referenceRadius(hc, width, height);
@@ -205,6 +210,26 @@ void referenceRound2Normal(const std::vector<float>& heights, int width, int hei
     float tmpLen = (float)sqrt((double)((sx * sx + sy * sy) + sz * sz));
     nx = sx / tmpLen;
     ny = sy / tmpLen;
+    if (along) {
+        along[0] = sx;
+        along[1] = sy;
+        along[2] = sz;
+    }
+}
+
+SurfaceNormal referenceNormal(const std::vector<float>& heights, int width, int height, int x, int y,
+                              const OrmoloVals& vals)
+{
+    SurfaceNormal normal;
+    float along[3];
+    if (vals.slopeType == SLOPE_ROUND2)
+        referenceRound2Normal(heights, width, height, x, y, vals, normal.nx, normal.ny, along);
+    else
+        referenceFlatRoundNormal(heights, width, height, x, y, vals, normal.nx, normal.ny, along);
+    normal.alongX = along[0];
+    normal.alongY = along[1];
+    normal.alongZ = along[2];
+    return normal;
 }
 
 namespace {

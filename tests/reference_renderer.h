@@ -8,6 +8,7 @@
 
 #include "host/ormolo_vals.h"
 #include "render/probe_image.h"
+#include "render/surface_normal.h"
 
 struct ReferenceVectors {
     std::vector<float> distHoriz;
@@ -20,10 +21,15 @@ void referenceForwardPass(ReferenceVectors& vectors, int width, int height);
 void referenceBackwardPass(ReferenceVectors& vectors, int width, int height);
 std::vector<float> referenceHeightField(const std::vector<uint8_t>& pixels, int width, int height,
                                         int channels, const OrmoloVals& vals);
+// `along`, when given, receives three floats: (-tx, -ty, 1) of the mean
+// slopes, or Round2's sum of unit facet normals.
 void referenceFlatRoundNormal(const std::vector<float>& heights, int width, int height, int x,
-                              int y, const OrmoloVals& vals, float& nx, float& ny);
+                              int y, const OrmoloVals& vals, float& nx, float& ny, float* along = nullptr);
 void referenceRound2Normal(const std::vector<float>& heights, int width, int height, int x, int y,
-                           const OrmoloVals& vals, float& nx, float& ny);
+                           const OrmoloVals& vals, float& nx, float& ny, float* along = nullptr);
+// The whole hand-over of an inside pixel to the output rules, by its profile.
+SurfaceNormal referenceNormal(const std::vector<float>& heights, int width, int height, int x, int y,
+                              const OrmoloVals& vals);
 
 // The whole render; the outermost rows and columns keep the input pixels.
 // With a probe, blurred pixels take their draws from the random stream in

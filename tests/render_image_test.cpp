@@ -11,9 +11,10 @@
 
 namespace {
 
-Image rendered(Image image, const CliOptions& options, const ProbeImage* probe = nullptr)
+Image rendered(Image image, CliOptions options, const ProbeImage* probe = nullptr)
 {
-    EXPECT_TRUE(renderImage(image, options, probe, {}));
+    options.settings.probe = probe;
+    EXPECT_TRUE(renderImage(image, options, {}));
     return image;
 }
 
@@ -42,17 +43,17 @@ TEST(AlphaMask, ShapeComesFromAlphaOnlyAndAlphaAndBorderStayAsRead)
     CliOptions alphaMask;
     alphaMask.mask = MaskChannel::alpha;
     const ProbeImage probe{5, 4, true, std::vector<uint8_t>(5 * 4 * 4, 77)};
-    const struct { const char* name; int32_t slope; bool invert; const ProbeImage* probe; double specularity; } cases[] = {
-        {"round2 normal map", SLOPE_ROUND2, false, nullptr, 1.0},
-        {"flat, inverted", SLOPE_FLAT, true, nullptr, 1.0},
-        {"round, blurred probe", SLOPE_ROUND, false, &probe, 0.4},
+    const struct { const char* name; SlopeProfile profile; bool invert; const ProbeImage* probe; double specularity; } cases[] = {
+        {"round2 normal map", SlopeProfile::round2, false, nullptr, 1.0},
+        {"flat, inverted", SlopeProfile::flat, true, nullptr, 1.0},
+        {"round, blurred probe", SlopeProfile::round, false, &probe, 0.4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CliOptions options = alphaMask;
-        options.vals.slopeType = c.slope;
-        options.vals.invertInput = c.invert;
-        options.vals.specularity = c.specularity;
+        options.settings.profile = c.profile;
+        options.settings.invertInput = c.invert;
+        options.settings.specularity = c.specularity;
         const Image input = alphaShape(31, 23, 5);
         const Image output = rendered(input, options, c.probe);
 
@@ -86,10 +87,10 @@ TEST(AlphaMask, ImageWithoutAlphaIsRefusedAndLeftAsItWas)
     for (bool flipY : {false, true}) {
         CliOptions options;
         options.mask = MaskChannel::alpha;
-        options.flipY = flipY;
+        options.settings.flipY = flipY;
         Image image{29, 21, 3, maskImage(randomMask(rng, 29, 21), 3)};
         const Image input = image;
-        EXPECT_FALSE(renderImage(image, options, nullptr, {}));
+        EXPECT_FALSE(renderImage(image, options, {}));
         EXPECT_EQ(image.pixels, input.pixels);
     }
 }
@@ -109,8 +110,8 @@ TEST(FlipY, EncodingTheNegatedComponentIsTheMirroredGreen)
         components.push_back(anywhere(rng));
     for (float ny : components) {
         uint8_t up[3], down[3];
-        encodeNormal({0.25f, ny}, down, 3);
-        encodeNormal({0.25f, -ny}, up, 3);
+        encodeNormal({0.25f, ny}, false, down, 3);
+        encodeNormal({0.25f, ny}, true, up, 3);
         ASSERT_EQ(up[1], 254 - down[1]) << ny;
         ASSERT_EQ(up[0], down[0]);
         ASSERT_EQ(up[2], down[2]);
@@ -127,7 +128,7 @@ TEST(FlipY, OnlyGreenOfComputedPixelsChanges)
             for (size_t i = 0; i < input.pixels.size(); i += 4)
                 input.pixels[i] = input.pixels[i + 3];
         const Image down = rendered(input, options);
-        options.flipY = true;
+        options.settings.flipY = true;
         const Image up = rendered(input, options);
         int flipped = 0;
         for (int y = 0; y < input.height; ++y)
@@ -155,7 +156,7 @@ TEST(FlipY, TheTopEdgeOfAShapeFacesUpInGreen)
     Image image{20, 20, 3, maskImage(maskOf(20, 20, [](int, int y) { return y >= 6 && y < 14 ? 255 : 0; }), 3)};
     CliOptions options;
     const Image down = rendered(image, options);
-    options.flipY = true;
+    options.settings.flipY = true;
     const Image up = rendered(image, options);
     EXPECT_LT(down.view().at(10, 6)[1], 127);
     EXPECT_GT(up.view().at(10, 6)[1], 127);
@@ -177,8 +178,8 @@ TEST(RenderImage, BytesDoNotDependOnTheThreadCount)
     for (const auto& c : cases) {
         CliOptions options;
         options.mask = c.mask;
-        options.flipY = c.flipY;
-        options.vals.specularity = c.specularity;
+        options.settings.flipY = c.flipY;
+        options.settings.specularity = c.specularity;
         options.seed = 99;
         options.threads = 1;
         const Image single = rendered(input, options, c.probe);

@@ -17,8 +17,8 @@ std::vector<uint8_t> render(const std::vector<uint8_t>& input, int width, int he
                             const OrmoloVals& vals, const ProgressFn& progress = {})
 {
     std::vector<uint8_t> output(input.size(), 0xAB);
-    renderRegion(pixelsOf(input, width, height, channels), pixelsOf(output, width, height, channels), vals,
-                 nullptr, progress);
+    renderRegion(pixelsOf(input, width, height, channels), pixelsOf(output, width, height, channels),
+                 productSettings(vals), progress);
     return output;
 }
 
@@ -79,7 +79,7 @@ TEST(Render, InPlaceEqualsSeparateOutput)
     std::mt19937 rng(9);
     const auto input = maskImage(randomMask(rng, 30, 20), 4);
     std::vector<uint8_t> inPlace = input;
-    renderRegion(pixelsOf(inPlace, 30, 20, 4), pixelsOf(inPlace, 30, 20, 4), ormoloDefaults, nullptr, {});
+    renderRegion(pixelsOf(inPlace, 30, 20, 4), pixelsOf(inPlace, 30, 20, 4), RenderSettings{}, {});
     EXPECT_EQ(inPlace, render(input, 30, 20, 4, ormoloDefaults));
 }
 
@@ -113,7 +113,7 @@ std::vector<Report> progressOf(int width, int height)
     const auto input = maskImage(std::vector<uint8_t>(width * height, 255), 3);
     std::vector<uint8_t> output(input.size());
     // Without a heartbeat the reports do not depend on how fast the machine is.
-    renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), ormoloDefaults, nullptr,
+    renderRegion(pixelsOf(input, width, height, 3), pixelsOf(output, width, height, 3), RenderSettings{},
                  [&](const char* text, double fraction) { reports.push_back({text ? text : "", fraction}); },
                  0, nullptr, noHeartbeat);
     return reports;
@@ -230,7 +230,7 @@ TEST(Render, NormalMapIsTheSameAtEveryThreadCount)
         for (int threads : {1, 2, 3, 8}) {
             std::vector<uint8_t> output(input.size());
             std::vector<double> fractions;
-            renderRegion(pixelsOf(input, width, height, 4), pixelsOf(output, width, height, 4), vals, nullptr,
+            renderRegion(pixelsOf(input, width, height, 4), pixelsOf(output, width, height, 4), productSettings(vals),
                          [&](const char*, double f) { fractions.push_back(f); }, threads);
             ASSERT_EQ(output, expected) << trial << ", " << threads << " threads";
             const auto outputPass = std::find(fractions.begin(), fractions.end(), 0.55);
@@ -259,7 +259,8 @@ TEST(WorkersForRender, SmallWorkStaysOnTheCallingThread)
     };
     for (const auto& c : cases) {
         const auto field = heightField(c.width, c.height, [&](int, int) { return c.level; });
-        const int workers = workersForRender(planeOf(field, c.width, c.height), normalSettings(c.slope), c.threads);
+        const int workers = workersForRender(planeOf(field, c.width, c.height), productSettings(normalSettings(c.slope)),
+                                             c.threads);
         EXPECT_GE(workers, c.fewest) << c.name;
         EXPECT_LE(workers, c.most) << c.name;
     }
@@ -289,8 +290,8 @@ TEST(Render, AWorkspaceKeptAcrossRendersChangesNoByte)
         const auto input = maskImage(red, 4);
         OrmoloVals vals = normalSettings(r.slope);
         std::vector<uint8_t> output(input.size());
-        renderRegion(pixelsOf(input, r.width, r.height, 4), pixelsOf(output, r.width, r.height, 4), vals, nullptr,
-                     {}, 0, &workspace);
+        renderRegion(pixelsOf(input, r.width, r.height, 4), pixelsOf(output, r.width, r.height, 4),
+                     productSettings(vals), {}, 0, &workspace);
         // The transcription walks an edgeless region's huge discs for
         // minutes; there a render without a workspace stands in for it.
         const auto expected = r.edgeless ? render(input, r.width, r.height, 4, vals)

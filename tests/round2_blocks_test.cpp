@@ -18,7 +18,7 @@ namespace {
 
 using Round2Blocks = Round2PathTest;
 
-constexpr SurfaceNormal untouched{123.0f, -456.0f};
+constexpr SurfaceNormal untouched{123.0f, -456.0f, 7.0f, -8.0f, 9.0f};
 
 struct Block {
     const char* name;
@@ -31,16 +31,15 @@ void expectBlockMatchesReference(const Round2Path& path, const std::vector<float
                                  const OrmoloVals& vals, const Block& block)
 {
     SCOPED_TRACE(block.name);
-    const Round2Kernel kernel = makeRound2Kernel(planeOf(field, width, height), vals);
+    const Round2Kernel kernel = makeRound2Kernel(planeOf(field, width, height), productSettings(vals));
     const int stride = block.xEnd - block.xBegin;
     std::vector<SurfaceNormal> normals(static_cast<size_t>(block.yEnd - block.yBegin) * stride, untouched);
     round2NormalsBlock(kernel, block.yBegin, block.yEnd, block.xBegin, block.xEnd, normals.data(), path.lanes,
                        path.quotients);
     for (int y = block.yBegin; y < block.yEnd; ++y)
         for (int x = block.xBegin; x < block.xEnd; ++x) {
-            SurfaceNormal want = untouched;
-            if (field[y * width + x] > 0.0f)
-                referenceRound2Normal(field, width, height, x, y, vals, want.nx, want.ny);
+            const SurfaceNormal want =
+                field[y * width + x] > 0.0f ? referenceNormal(field, width, height, x, y, vals) : untouched;
             const SurfaceNormal& got = normals[(y - block.yBegin) * stride + (x - block.xBegin)];
             ASSERT_TRUE(std::memcmp(&got, &want, sizeof got) == 0)
                 << "at " << x << "," << y << ": " << got.nx << " " << got.ny << " want " << want.nx << " "

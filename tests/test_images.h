@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/ormolo_vals.h"
+#include "host/render_settings_of.h"
 #include "render/image_view.h"
 
 // Views of the tests' buffers, for the renderer's stages.
@@ -101,4 +102,13 @@ inline OrmoloVals normalSettings(int32_t slope, int32_t maxRadius = 3, float dep
     vals.slopeDepthFlat = depthFlat;
     vals.slopeDepthRound2 = depthRound2;
     return vals;
+}
+
+// The renderer's settings for the record, as the plug-in hands them over,
+// reflecting `probe` when one is given.
+inline RenderSettings productSettings(const OrmoloVals& vals, const ProbeImage* probe = nullptr)
+{
+    RenderSettings settings = renderSettingsOf(vals);
+    settings.probe = probe;
+    return settings;
 }

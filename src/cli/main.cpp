@@ -40,14 +40,13 @@ ProbeImage toProbe(const Image& image)
     return probe;
 }
 
-bool renderFile(const FileJob& job, const CliOptions& options, const ProbeImage* probe,
-                const ProgressFn& progress, std::string& error)
+bool renderFile(const FileJob& job, const CliOptions& options, const ProgressFn& progress, std::string& error)
 {
     try {
         Image image;
         if (!readPng(job.inputPath, image, error))
             return false;
-        if (!renderImage(image, options, probe, progress)) {
+        if (!renderImage(image, options, progress)) {
             error = quotedName(job.inputPath) + " has no alpha channel to take the shape from (--mask alpha)";
             return false;
         }
@@ -86,6 +85,7 @@ int run(int argc, char** argv)
         if (!readPng(options.probePath, probeFile, error))
             return fail(error);
         probe = toProbe(probeFile);
+        options.settings.probe = &probe;
     }
 
     // Every file is rendered as the two-file form would render it; one that
@@ -94,8 +94,7 @@ int run(int argc, char** argv)
     {
         ProgressBar bar(static_cast<int>(jobs.size()));
         for (size_t i = 0; i < jobs.size(); ++i) {
-            if (renderFile(jobs[i], options, options.probePath.empty() ? nullptr : &probe,
-                           bar.callback(static_cast<int>(i)), error))
+            if (renderFile(jobs[i], options, bar.callback(static_cast<int>(i)), error))
                 continue;
             bar.interrupt();
             report(error);

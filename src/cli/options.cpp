@@ -90,11 +90,17 @@ bool parseWord(const std::string& text, std::initializer_list<std::pair<const ch
     return false;
 }
 
-bool parseSlope(const std::string& text, int32_t& value)
+// A profile by name, or by the number that scripts pass.
+bool parseSlope(const std::string& text, SlopeProfile& profile)
 {
-    return parseWord<int32_t>(text, {{"flat", SLOPE_FLAT}, {"round", SLOPE_ROUND}, {"round2", SLOPE_ROUND2}},
-                              value) ||
-           parseByte(text, value);
+    if (parseWord(text, {{"flat", SlopeProfile::flat}, {"round", SlopeProfile::round},
+                         {"round2", SlopeProfile::round2}}, profile))
+        return true;
+    int32_t number = 0;
+    if (!parseByte(text, number))
+        return false;
+    profile = slopeProfileOfNumber(number);
+    return true;
 }
 
 // One option: its names, the placeholder of its value (null for a switch),
@@ -111,21 +117,21 @@ struct OptionEntry {
 const OptionEntry optionTable[] = {
     {"--invert", nullptr, nullptr, "treat a dark shape on a white background as the shape",
      [](const std::string&, CliOptions& o) {
-         o.vals.invertInput = 1;
+         o.settings.invertInput = true;
          return true;
      }},
     {"--slope", nullptr, "TYPE",
      "flat, round or round2 (default), or a number 0..255\n"
      "(1 flat, 2 round, 3 round2; other numbers render like round)",
-     [](const std::string& v, CliOptions& o) { return parseSlope(v, o.vals.slopeType); }},
+     [](const std::string& v, CliOptions& o) { return parseSlope(v, o.settings.profile); }},
     {"--max-blur-radius", nullptr, "N", "largest kernel radius of the flat slope, 0..255 (default 3)",
-     [](const std::string& v, CliOptions& o) { return parseByte(v, o.vals.maxNormalMapBlurRadius); }},
+     [](const std::string& v, CliOptions& o) { return parseByte(v, o.settings.maxFlatRadius); }},
     {"--depth-flat", nullptr, "F", "depth of the flat slope (default 10)",
-     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.vals.slopeDepthFlat); }},
+     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.settings.depthFlat); }},
     {"--depth-round", nullptr, "F", "depth of the round slope (default 7)",
-     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.vals.slopeDepthRound); }},
+     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.settings.depthRound); }},
     {"--depth-round2", nullptr, "F", "depth of the round2 slope (default 20)",
-     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.vals.slopeDepthRound2); }},
+     [](const std::string& v, CliOptions& o) { return parseFloat(v, o.settings.depthRound2); }},
     {"--probe", nullptr, "PROBE.png", "reflect this spherical probe image instead of\nwriting a normal map",
      [](const std::string& v, CliOptions& o) {
          o.probePath = v;
@@ -133,7 +139,7 @@ const OptionEntry optionTable[] = {
      }},
     {"--specularity", nullptr, "S",
      "0 diffuse .. 1 specular (default 1); below 1 the\nreflection is blurred by random sampling",
-     [](const std::string& v, CliOptions& o) { return parseDouble(v, o.vals.specularity); }},
+     [](const std::string& v, CliOptions& o) { return parseDouble(v, o.settings.specularity); }},
     {"--seed", nullptr, "N",
      "start of the random stream of each file's blurred\nreflection (default 0)",
      [](const std::string& v, CliOptions& o) { return parseSeed(v, o.seed); }},
@@ -148,7 +154,7 @@ const OptionEntry optionTable[] = {
      "green of the normal map points up the image (y up);\n"
      "without it green points down the rows (y down)",
      [](const std::string&, CliOptions& o) {
-         o.flipY = true;
+         o.settings.flipY = true;
          return true;
      }},
     {"--out-dir", nullptr, "DIR",
@@ -261,7 +267,7 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
         if (options.showHelp || options.showVersion)
             return true;
     }
-    if (options.flipY && !options.probePath.empty()) {
+    if (options.settings.flipY && !options.probePath.empty()) {
         error = "--flip-y applies to normal maps; a reflection of --probe has no y convention";
         return false;
     }

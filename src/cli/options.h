@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "cli/png_io.h"
-#include "host/ormolo_vals.h"
+#include "render/render_settings.h"
 
 enum class MaskChannel { red, alpha };
 
 struct CliOptions {
-    OrmoloVals vals = ormoloDefaults;
+    RenderSettings settings;    // its probe is set once the probe file is read
     MaskChannel mask = MaskChannel::red;
-    bool flipY = false;         // green encodes -ny: y up instead of down the rows
     std::string probePath;      // empty: normal map
     uint64_t seed = 0;          // start of the random stream for each file's blurred probe
     int threads = 0;            // 0: one per core

@@ -1,6 +1,7 @@
 #include "dialog/dialog.h"
 
 #include "dialog/callbacks.h"
+#include "dialog/preview_render.h"
 #include "host/bvals.h"
 #include "host/registration.h"
 #include "render/gimp/frame.h"

@@ -8,6 +8,7 @@
 #include "host/bvals.h"
 #include "host/drawable_checks.h"
 #include "host/registration.h"
+#include "host/render_settings_of.h"
 #include "render/gimp/frame.h"
 #include "render/normals/lane_set.h"
 
@@ -132,7 +133,8 @@ void run(const gchar* /*name*/, gint nparams, const GimpParam* param, gint* nret
     // takes the selection as it is when the dialog ends.
     const char* failure = runMode == GIMP_RUN_INTERACTIVE && !readSelectionBounds(drawableId, bounds)
                               ? "Ormolo 2.0: GIMP gives no selection bounds for drawable %d"
-                              : renderSelection(drawable, bounds);
+                              : renderSelection(drawable, bounds, renderSettingsOf(bVals),
+                                                bVals.probeImgDrawable);
     gimp_displays_flush();
     gimp_drawable_detach(drawable);
     if (failure) {

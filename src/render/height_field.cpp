@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-void applyHeightProfile(PlaneView<float> distDiag, const OrmoloVals& vals)
+void applyHeightProfile(PlaneView<float> distDiag, const RenderSettings& settings)
 {
-    if (vals.slopeType != SLOPE_ROUND)
+    if (settings.profile != SlopeProfile::round)
         return;
-    const double depth = vals.slopeDepthRound;
+    const double depth = settings.depthRound;
     const size_t count = distDiag.count();
     for (size_t i = 0; i < count; ++i)
         distDiag.data[i] = static_cast<float>(std::sqrt(static_cast<double>(distDiag.data[i])) * depth);

@@ -18,7 +18,7 @@ bool isLevelRegion(HeightField heights, float& level)
     return true;
 }
 
-SurfaceNormal levelNormal(float level, const OrmoloVals& vals)
+SurfaceNormal levelNormal(float level, const RenderSettings& settings)
 {
     // A 3 x 3 region: its centre is visited and sees eight neighbours.
     const int size = 3;
@@ -26,7 +26,7 @@ SurfaceNormal levelNormal(float level, const OrmoloVals& vals)
     for (float& value : values)
         value = level;
     const HeightField field(values, size, size);
-    if (vals.slopeType == SLOPE_ROUND2)
-        return round2Normal(makeRound2Kernel(field, vals), 1, 1);
-    return flatRoundNormal(makeFlatRoundKernel(field, vals), 1, 1);
+    if (settings.profile == SlopeProfile::round2)
+        return round2Normal(makeRound2Kernel(field, settings), 1, 1);
+    return flatRoundNormal(makeFlatRoundKernel(field, settings), 1, 1);
 }

@@ -6,8 +6,8 @@
 // walks would cover the whole region for every pixel.
 #pragma once
 
-#include "host/ormolo_vals.h"
 #include "render/height_field.h"
+#include "render/render_settings.h"
 #include "render/surface_normal.h"
 
 // True, with that height in `level`, when every pixel of the region has the
@@ -28,4 +28,4 @@ bool isLevelRegion(HeightField heights, float& level);
 // has its four direct neighbours in the region. Either way the neighbourhood
 // only decides how many terms there are, never the result, so it is computed
 // here on the smallest region that has a visited pixel.
-SurfaceNormal levelNormal(float level, const OrmoloVals& vals);
+SurfaceNormal levelNormal(float level, const RenderSettings& settings);

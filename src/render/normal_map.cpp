@@ -20,13 +20,15 @@ uint8_t encodeAxis(float component)
 
 } // namespace
 
-void encodeNormal(SurfaceNormal normal, uint8_t* pixel, int channels)
+void encodeNormal(SurfaceNormal normal, bool flipY, uint8_t* pixel, int channels)
 {
     const float nx = usableComponent(normal.nx);
     const float ny = usableComponent(normal.ny);
     const double tilt = (1.0 - std::sqrt(static_cast<double>(nx * nx + ny * ny))) * 127.0;
     pixel[0] = encodeAxis(nx);
-    pixel[1] = encodeAxis(ny);
+    // Negating a float is exact and truncation is symmetric about zero, so
+    // green then holds exactly 254 minus the unflipped green.
+    pixel[1] = encodeAxis(flipY ? -ny : ny);
     pixel[2] = static_cast<uint8_t>(static_cast<int32_t>(tilt) + 127);
     if (channels == 4)
         pixel[3] = 255;

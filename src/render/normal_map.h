@@ -6,6 +6,7 @@
 
 #include "render/surface_normal.h"
 
-// Writes `channels` bytes (3, or 4 with alpha) at `pixel`.
-void encodeNormal(SurfaceNormal normal, uint8_t* pixel, int channels);
+// Writes `channels` bytes (3, or 4 with alpha) at `pixel`. With `flipY`
+// green holds -ny: y up the image instead of down the rows.
+void encodeNormal(SurfaceNormal normal, bool flipY, uint8_t* pixel, int channels);
 void encodeOutside(uint8_t* pixel, int channels);

@@ -77,7 +77,7 @@ void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const Su
         const bool inside = isInside(heightRow[x]);
         if (!probe) {
             if (inside)
-                encodeNormal(normal, pixel, channels);
+                encodeNormal(normal, pass.rule.flipY, pixel, channels);
             else
                 encodeOutside(pixel, channels);
         } else if (inside) {

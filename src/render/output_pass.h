@@ -25,6 +25,7 @@ using NormalsOfBlock =
 struct OutputRule {
     const ProbeImage* probe;  // null: normal map
     double specularity;
+    bool flipY = false;       // normal maps store -ny
 };
 
 // `output` has the size of `heights`. `threads` 0 means one per core; where

@@ -41,8 +41,8 @@ void distanceField(PixelView<const uint8_t> input, bool invertInput, const Progr
 
 } // namespace
 
-void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const OrmoloVals& vals,
-                  const ProbeImage* probe, const ProgressFn& progress, int threads, RenderWorkspace* workspace,
+void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const RenderSettings& settings,
+                  const ProgressFn& progress, int threads, RenderWorkspace* workspace,
                   std::chrono::milliseconds heartbeat)
 {
     assert(input.width == output.width && input.height == output.height &&
@@ -57,19 +57,19 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     report(progress, nullptr, 0.02);
     RenderWorkspace ownBuffers;
     RenderWorkspace& buffers = workspace ? *workspace : ownBuffers;
-    distanceField(input, vals.invertInput != 0, progress, buffers);
+    distanceField(input, settings.invertInput, progress, buffers);
     const PlaneView<float> heights = buffers.distHoriz;
     report(progress, "Ormolo 2.0: Computing height field...", 0.5);
-    applyHeightProfile(heights, vals);
+    applyHeightProfile(heights, settings);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
 
     if (output.data != input.data)
         std::memcpy(output.data, input.data, input.byteCount());
-    const OutputRule rule{probe, vals.specularity};
+    const OutputRule rule{settings.probe, settings.specularity, settings.flipY};
     // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
     if (isLevelRegion(heights, level) && level > 0.0f) {
-        const SurfaceNormal normal = levelNormal(level, vals);
+        const SurfaceNormal normal = levelNormal(level, settings);
         writeOutputPass(heights, output, rule,
                         [normal](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             std::fill(normals, normals + (yEnd - yBegin) * (xEnd - xBegin), normal);
@@ -77,10 +77,10 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
                         threads, progress, heartbeat);
         return;
     }
-    const int workers = workersForRender(heights, vals, threads);
-    if (vals.slopeType == SLOPE_ROUND2) {
+    const int workers = workersForRender(heights, settings, threads);
+    if (settings.profile == SlopeProfile::round2) {
         Round2Kernel& kernel = buffers.round2;
-        remakeRound2Kernel(kernel, heights, vals);
+        remakeRound2Kernel(kernel, heights, settings);
         // Chosen here, before any worker starts, so that the first render's
         // measurement of both ways runs alone.
         const LengthQuotients quotients = bestLengthQuotients();
@@ -94,7 +94,7 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
         // no more than the next render's distance transform starts with.
         kernel.rootHeight = {};
     } else {
-        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, vals);
+        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, settings);
         writeOutputPass(heights, output, rule,
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             for (int y = yBegin; y < yEnd; ++y)

@@ -5,23 +5,23 @@
 
 #include <cstdint>
 
-#include "host/ormolo_vals.h"
 #include "render/image_view.h"
-#include "render/probe_image.h"
 #include "render/progress.h"
+#include "render/render_settings.h"
 
 struct RenderWorkspace;
 
 // `input` and `output` are views of the same size (3 or 4 channels, alpha
 // last); they may share their bytes. Every pixel of the outermost rows and
 // columns, which gets no computed colour, keeps its input value. With a
-// `probe` the bevel reflects it, otherwise it is encoded as a normal map.
+// probe in the settings the bevel reflects it, otherwise it is encoded as a
+// normal map.
 // `progress` (may be empty) receives the progress texts and fractions of a
 // final render, starting at 0.01, on the calling thread. `threads` 0 uses
 // one worker per core; the bytes never depend on it. A `workspace` (may be
 // null) keeps the render's buffers for the next render that gets it. The
 // output pass's `heartbeat` is as writeOutputPass takes it.
-void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const OrmoloVals& vals,
-                  const ProbeImage* probe, const ProgressFn& progress, int threads = 0,
+void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const RenderSettings& settings,
+                  const ProgressFn& progress, int threads = 0,
                   RenderWorkspace* workspace = nullptr,
                   std::chrono::milliseconds heartbeat = progressHeartbeat);

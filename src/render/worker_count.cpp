@@ -13,10 +13,10 @@ constexpr double minimumWorkPerWorker = 2e6;
 // The neighbour visits of the output pass, roughly: the square around each
 // visited inside pixel that its radius (height + 2, at most the Flat
 // smoothing radius) spans. Counting stops at `enough`.
-double neighbourVisits(HeightField heights, const OrmoloVals& vals, double enough)
+double neighbourVisits(HeightField heights, const RenderSettings& settings, double enough)
 {
-    const bool flat = vals.slopeType == SLOPE_FLAT;
-    const float flatCap = static_cast<float>(std::max(vals.maxNormalMapBlurRadius, 0));
+    const bool flat = settings.profile == SlopeProfile::flat;
+    const float flatCap = static_cast<float>(std::max(settings.maxFlatRadius, 0));
     const float widest = static_cast<float>(std::max(heights.width, heights.height));
     double visits = 0.0;
     for (int y = 1; y <= heights.height - 2 && visits < enough; ++y) {
@@ -43,11 +43,11 @@ int workerCount(int threads)
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-int workersForRender(HeightField heights, const OrmoloVals& vals, int threads)
+int workersForRender(HeightField heights, const RenderSettings& settings, int threads)
 {
     if (threads > 0)
         return threads;
     const int cores = workerCount(0);
-    const double visits = neighbourVisits(heights, vals, cores * minimumWorkPerWorker);
+    const double visits = neighbourVisits(heights, settings, cores * minimumWorkPerWorker);
     return static_cast<int>(std::clamp(visits / minimumWorkPerWorker, 1.0, static_cast<double>(cores)));
 }

@@ -5,7 +5,6 @@
 
 #include <libgimp/gimpui.h>
 
-#include "host/bvals.h"
 #include "render/gimp/probe_drawable.h"
 #include "render/render.h"
 #include "render/render_workspace.h"
@@ -27,12 +26,12 @@ struct PreviewMemory {
 
 PreviewMemory previewMemory;
 
-const ProbeImage* previewProbe()
+const ProbeImage* previewProbe(gint32 probeId)
 {
-    if (!previewMemory.probeRead || previewMemory.probeId != bVals.probeImgDrawable) {
+    if (!previewMemory.probeRead || previewMemory.probeId != probeId) {
         previewMemory.probeRead = true;
-        previewMemory.probeId = bVals.probeImgDrawable;
-        previewMemory.reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, previewMemory.probe);
+        previewMemory.probeId = probeId;
+        previewMemory.reflectsProbe = readProbeDrawable(probeId, previewMemory.probe);
     }
     return previewMemory.reflectsProbe ? &previewMemory.probe : nullptr;
 }
@@ -47,7 +46,7 @@ void forwardToProgressBar(const char* text, double fraction)
 // Renders the area of the drawable into its shadow tiles and sets up `rgnOut`
 // over them; false when GIMP gives no pixel format the renderer knows.
 bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint height, bool final,
-                GimpPixelRgn& rgnOut)
+                RenderSettings settings, gint32 probeId, GimpPixelRgn& rgnOut)
 {
     const gint channels = gimp_drawable_bpp(drawable->drawable_id);
     if (channels != 3 && channels != 4)
@@ -65,10 +64,11 @@ bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint heigh
     const PixelView<uint8_t> region(pixels, width, height, channels);
     if (final) {
         ProbeImage probe;
-        const bool reflectsProbe = readProbeDrawable(bVals.probeImgDrawable, probe);
-        renderRegion(region, region, bVals, reflectsProbe ? &probe : nullptr, ProgressFn(forwardToProgressBar));
+        settings.probe = readProbeDrawable(probeId, probe) ? &probe : nullptr;
+        renderRegion(region, region, settings, ProgressFn(forwardToProgressBar));
     } else {
-        renderRegion(region, region, bVals, previewProbe(), ProgressFn(), 0, &previewMemory.workspace);
+        settings.probe = previewProbe(probeId);
+        renderRegion(region, region, settings, ProgressFn(), 0, &previewMemory.workspace);
     }
 
     // Every row goes back, border rows included: a shadow row left unwritten
@@ -80,17 +80,19 @@ bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint heigh
 
 } // namespace
 
-void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
+void renderPreviewArea(GimpDrawable* drawable, GimpPreview* preview, const RenderSettings& settings,
+                       gint32 probeId)
 {
     gint x1, y1, width, height;
     gimp_preview_get_position(preview, &x1, &y1);
     gimp_preview_get_size(preview, &width, &height);
     GimpPixelRgn rgnOut;
-    if (width > 0 && height > 0 && renderArea(drawable, x1, y1, width, height, false, rgnOut))
+    if (width > 0 && height > 0 && renderArea(drawable, x1, y1, width, height, false, settings, probeId, rgnOut))
         gimp_drawable_preview_draw_region(GIMP_DRAWABLE_PREVIEW(preview), &rgnOut);
 }
 
-const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bounds)
+const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bounds,
+                            const RenderSettings& settings, gint32 probeId)
 {
     const gint32 drawableId = drawable->drawable_id;
     gimp_progress_init("Ormolo 2.0...");
@@ -98,7 +100,7 @@ const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bound
     if (width <= 0 || height <= 0)
         return nullptr;
     GimpPixelRgn rgnOut;
-    if (!renderArea(drawable, x1, y1, width, height, true, rgnOut))
+    if (!renderArea(drawable, x1, y1, width, height, true, settings, probeId, rgnOut))
         return "Ormolo 2.0: drawable %d is not RGB or RGBA";
     gimp_drawable_flush(drawable);
     if (!gimp_drawable_merge_shadow(drawableId, TRUE))

@@ -83,12 +83,12 @@ bool componentByClosedForm(float meanSlope, float& component)
 
 } // namespace
 
-FlatRoundKernel makeFlatRoundKernel(HeightField heights, const OrmoloVals& vals)
+FlatRoundKernel makeFlatRoundKernel(HeightField heights, const RenderSettings& settings)
 {
     FlatRoundKernel kernel;
     kernel.heights = heights;
-    kernel.flat = vals.slopeType == SLOPE_FLAT;
-    kernel.maxFlatRadius = vals.maxNormalMapBlurRadius;
+    kernel.flat = settings.profile == SlopeProfile::flat;
+    kernel.maxFlatRadius = settings.maxFlatRadius;
     kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
     int32_t radius = largestKernelRadius(heights);
     if (kernel.flat)
@@ -96,7 +96,7 @@ FlatRoundKernel makeFlatRoundKernel(HeightField heights, const OrmoloVals& vals)
     kernel.shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
 
     // Flat shortens the kernel length by (10 - depth) + 1, in float.
-    const float flatFactor = (10.0f - vals.slopeDepthFlat) + 1.0f;
+    const float flatFactor = (10.0f - settings.depthFlat) + 1.0f;
     const size_t size = kernel.shape.size();
     kernel.length.resize(size);
     kernel.cosine.resize(size);
@@ -143,6 +143,11 @@ float flatRoundComponent(float meanSlope)
     return componentByAngle(meanSlope);
 }
 
+SurfaceNormal flatRoundNormalOfSlopes(float meanSlopeX, float meanSlopeY)
+{
+    return {flatRoundComponent(meanSlopeX), flatRoundComponent(meanSlopeY), -meanSlopeX, -meanSlopeY, 1.0f};
+}
+
 SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, int x, int y)
 {
     const HeightField heights = kernel.heights;
@@ -176,5 +181,5 @@ SurfaceNormal flatRoundNormal(const FlatRoundKernel& kernel, int x, int y)
     }
     if (whole)
         weights = *whole;
-    return {flatRoundComponent(dx / weights.x), flatRoundComponent(dy / weights.y)};
+    return flatRoundNormalOfSlopes(dx / weights.x, dy / weights.y);
 }

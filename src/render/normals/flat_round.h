@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/ormolo_vals.h"
 #include "render/height_field.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/offset_window.h"
+#include "render/render_settings.h"
 #include "render/surface_normal.h"
 
 // The weight sums (numx, numy) of a disc's walk.
@@ -36,7 +36,7 @@ struct FlatRoundKernel {
     std::vector<DiscWeights> wholeDisc;
 };
 
-FlatRoundKernel makeFlatRoundKernel(HeightField heights, const OrmoloVals& vals);
+FlatRoundKernel makeFlatRoundKernel(HeightField heights, const RenderSettings& settings);
 
 // The disc radius of a pixel of this height; negative for none at all.
 int32_t flatRoundRadius(const FlatRoundKernel& kernel, float centre);
@@ -48,6 +48,9 @@ const DiscWeights* wholeDiscWeights(const FlatRoundKernel& kernel, int32_t radiu
 // A normal component from a mean slope t: -cos(atan2(1, t)), which is a tiny
 // negative number rather than 0 for a level slope.
 float flatRoundComponent(float meanSlope);
+
+// The normal of a pixel whose mean slopes along x and y are these.
+SurfaceNormal flatRoundNormalOfSlopes(float meanSlopeX, float meanSlopeY);
 
 // The normal of the inside pixel (x, y) of the height field, one pixel at a
 // time.

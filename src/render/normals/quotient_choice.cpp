@@ -36,7 +36,7 @@ double secondsFor(const Round2Kernel& kernel, LengthQuotients quotients, std::ve
 LengthQuotients measureFaster()
 {
     const Plane<float> heights = coneHeights();
-    const Round2Kernel kernel = makeRound2Kernel(heights, ormoloDefaults);
+    const Round2Kernel kernel = makeRound2Kernel(heights, RenderSettings{});
     std::vector<SurfaceNormal> normals(static_cast<size_t>(fieldSize) * fieldSize);
     double divider = HUGE_VAL, products = HUGE_VAL;
     for (int run = 0; run < 5; ++run) {

@@ -16,17 +16,17 @@ float rootOfSum(float sum)
 
 } // namespace
 
-Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals)
+Round2Kernel makeRound2Kernel(HeightField heights, const RenderSettings& settings)
 {
     Round2Kernel kernel;
-    remakeRound2Kernel(kernel, heights, vals);
+    remakeRound2Kernel(kernel, heights, settings);
     return kernel;
 }
 
-void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const OrmoloVals& vals)
+void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const RenderSettings& settings)
 {
     kernel.heights = heights;
-    kernel.depth = vals.slopeDepthRound2;
+    kernel.depth = settings.depthRound2;
     kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
     const int32_t radius = largestKernelRadius(heights);
     const OffsetTableShape shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
@@ -88,7 +88,7 @@ FacetNormalSum round2FacetSum(const Round2Kernel& kernel, int x, int y)
 SurfaceNormal round2NormalOfSum(const FacetNormalSum& sum)
 {
     const float length = rootOfSum((sum.nx * sum.nx + sum.ny * sum.ny) + sum.nz * sum.nz);
-    return {sum.nx / length, sum.ny / length};
+    return {sum.nx / length, sum.ny / length, sum.nx, sum.ny, sum.nz};
 }
 
 SurfaceNormal round2Normal(const Round2Kernel& kernel, int x, int y)

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/ormolo_vals.h"
 #include "render/height_field.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/offset_window.h"
+#include "render/render_settings.h"
 #include "render/surface_normal.h"
 
 // The estimate over one height field: the field itself, and what depends only
@@ -25,10 +25,10 @@ struct Round2Kernel {
     Plane<double> rootHeight;              // sqrt of every region pixel's height
 };
 
-Round2Kernel makeRound2Kernel(HeightField heights, const OrmoloVals& vals);
+Round2Kernel makeRound2Kernel(HeightField heights, const RenderSettings& settings);
 
 // The same, made in `kernel` on the memory its tables and roots have.
-void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const OrmoloVals& vals);
+void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const RenderSettings& settings);
 
 // The half-width of the square window that trims a disc of this radius.
 int32_t round2WindowHalfWidth(int32_t radius);
