@@ -44,10 +44,11 @@ void printEndToEnd(const Image& image, const char* imageName, int threads, bool 
             // Each stage its own best of the runs; the render starts each
             // run from the image as read, since the tool renders in place.
             Image file, rendered;
+            RenderedExtras extras;
             bool ok = true;
             const double read =
                 bestSeconds([&] { ok = ok && readPng(input, file, error); }, everyRun, runs);
-            const double render = bestSeconds([&] { ok = ok && renderImage(rendered, options, {}); },
+            const double render = bestSeconds([&] { ok = ok && renderImage(rendered, options, {}, extras); },
                                               everyRun, runs, [&] { rendered = file; });
             const double write = bestSeconds(
                 [&] { ok = ok && writePng(output, rendered, error, options.compression); }, everyRun, runs);

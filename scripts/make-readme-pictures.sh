@@ -16,6 +16,7 @@ tool="$build/ormolo2 --compression small"
 shape=samples/shape.png
 pictures=docs/pictures
 $tool "$shape" "$pictures/normal-map.png"
+$tool --encoding unit --flip-y --height-map "$pictures/height-map.png" "$shape" "$pictures/unit-normal-map.png"
 $tool --probe samples/probes/chrome.png "$shape" "$pictures/chrome-sharp.png"
 $tool --probe samples/probes/chrome.png --specularity 0.9 --seed 0 "$shape" "$pictures/chrome-blurred.png"
 # -strip keeps ImageMagick's time stamps out, so an unchanged picture stays

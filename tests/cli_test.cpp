@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/png_io.h"
+#include "cli/render_image.h"
 #include "cli_fixture.h"
 #include "png_chunks.h"
 #include "render/normals/lane_set.h"
@@ -270,6 +271,38 @@ std::vector<std::string> linesOf(const std::string& text)
     return lines;
 }
 
+// The text of the file's tEXt chunk with this keyword, or "" when it has
+// none; and its depth and colour type.
+struct PngHeader {
+    int bitDepth = 0;
+    int colorType = -1;
+    std::string text;
+};
+
+PngHeader readPngHeader(const std::string& file, const char* keyword)
+{
+    PngHeader header;
+    FILE* in = std::fopen(file.c_str(), "rb");
+    if (!in)
+        return header;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (!setjmp(png_jmpbuf(png))) {
+        png_init_io(png, in);
+        png_read_info(png, info);
+        header.bitDepth = png_get_bit_depth(png, info);
+        header.colorType = png_get_color_type(png, info);
+        png_textp texts = nullptr;
+        const int count = png_get_text(png, info, &texts, nullptr);
+        for (int i = 0; i < count; ++i)
+            if (std::string(texts[i].key) == keyword)
+                header.text = texts[i].text;
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(in);
+    return header;
+}
+
 TEST_F(Cli, BatchRendersEachFileAsTheTwoFileFormAndGoesOnPastFailures)
 {
     std::mt19937 rng(4);
@@ -282,9 +315,11 @@ TEST_F(Cli, BatchRendersEachFileAsTheTwoFileFormAndGoesOnPastFailures)
     }
     std::ofstream(path("in/broken.png")) << "not a picture";
     std::ofstream(path("out/broken.png")) << "an older output";
-    const std::string options = "--mask alpha --flip-y --slope flat ";
-    const int status = run(options + "--out-dir " + path("out") + " " + path("in/a.png") + " " +
-                           path("in/broken.png") + " " + path("in/b.png") + " " + path("in/c.png"));
+    fs::create_directories(dir_ / "heights");
+    const std::string options = "--mask alpha --flip-y --slope flat --encoding unit --bits 16 ";
+    const int status = run(options + "--out-dir " + path("out") + " --height-dir " + path("heights") + " " +
+                           path("in/a.png") + " " + path("in/broken.png") + " " + path("in/b.png") + " " +
+                           path("in/c.png"));
     EXPECT_EQ(status, 1);
     ASSERT_EQ(linesOf(errors).size(), 1u) << errors;
     EXPECT_NE(errors.find("broken.png"), std::string::npos) << errors;
@@ -294,11 +329,33 @@ TEST_F(Cli, BatchRendersEachFileAsTheTwoFileFormAndGoesOnPastFailures)
     EXPECT_EQ(fileContent(path("out/broken.png")), "an older output");
     for (const char* name : {"a.png", "b.png", "c.png"}) {
         SCOPED_TRACE(name);
-        ASSERT_EQ(run(options + path("in/") + name + " " + path("single.png")), 0) << errors;
+        ASSERT_EQ(run(options + "--height-map " + path("height.png") + " " + path("in/") + name + " " +
+                      path("single.png")),
+                  0)
+            << errors;
         EXPECT_EQ(fileContent(path("out/") + name), fileContent(path("single.png")));
+        EXPECT_EQ(fileContent(path("heights/") + name), fileContent(path("height.png")));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "out"), fs::directory_iterator()), 4)
         << "no partial files left behind";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "heights"), fs::directory_iterator()), 3);
+
+    // The height map records its scale so that every height reads back
+    // within one step; the normal map has 16 bits.
+    CliOptions cOptions;
+    std::string parseError;
+    const char* arguments[] = {"ormolo2", "--mask", "alpha", "--slope", "flat", "in.png", "out.png"};
+    ASSERT_TRUE(parseOptions(7, arguments, cOptions, parseError)) << parseError;
+    cOptions.heightMapPath = "h.png";
+    Image c;
+    ASSERT_TRUE(readPng(path("in/c.png"), c, error)) << error;
+    RenderedExtras extras;
+    ASSERT_TRUE(renderImage(c, cOptions, {}, extras));
+    const PngHeader heightFile = readPngHeader(path("heights/c.png"), "Ormolo2-Height-Scale");
+    EXPECT_EQ(heightFile.bitDepth, 16);
+    EXPECT_EQ(heightFile.colorType, PNG_COLOR_TYPE_GRAY);
+    EXPECT_NEAR(std::stod(heightFile.text), extras.heightScale, extras.heightScale * 1e-8) << heightFile.text;
+    EXPECT_EQ(readPngHeader(path("out/c.png"), "").bitDepth, 16);
 
     ASSERT_EQ(run("--out-dir " + path("out") + " " + path("in/a.png")), 0) << errors;
     EXPECT_EQ(linesOf(output).back(), "ormolo2: 1 rendered, 0 failed");
@@ -309,6 +366,7 @@ TEST_F(Cli, BatchThatWouldOverwriteAnInputWritesNothing)
     std::string error;
     fs::create_directories(dir_ / "a");
     fs::create_directories(dir_ / "b");
+    fs::create_directories(dir_ / "c");
     const Image image{9, 9, 3, std::vector<uint8_t>(243, 255)};
     for (const char* name : {"a/x.png", "a/y.png", "b/y.png"})
         ASSERT_TRUE(writePng(path(name), image, error)) << error;
@@ -330,6 +388,10 @@ TEST_F(Cli, BatchThatWouldOverwriteAnInputWritesNothing)
         {"the output is a hard link of an input", "--out-dir " + path("b") + " " + path("a/y.png") + " " + path("a/x.png")},
         {"the output is the probe", "--probe " + path("a/y.png") + " --out-dir " + path("a") + " " + path("b/y.png")},
         {"two inputs of one file name", "--out-dir " + path("b") + " " + path("a/y.png") + " " + path("link/y.png")},
+        {"height maps into the normal maps' directory",
+         "--out-dir " + path("c") + " --height-dir " + path("link") + "/../c " + path("a/x.png")},
+        {"a height map over an input", "--out-dir " + path("c") + " --height-dir " + path("b") + " " + path("a/x.png")},
+        {"the height map is the output", "--height-map " + path("c/o.png") + " " + path("a/x.png") + " " + path("c/o.png")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -41,6 +41,11 @@ void expectSameOptions(const CliOptions& got, const CliOptions& want)
     EXPECT_TRUE(sameBits(g.specularity, w.specularity)) << g.specularity;
     EXPECT_EQ(g.flipY, w.flipY);
     EXPECT_EQ(g.probe, w.probe);
+    EXPECT_EQ(g.encoding, w.encoding);
+    EXPECT_EQ(got.bits, want.bits);
+    EXPECT_EQ(got.heightMapPath, want.heightMapPath);
+    EXPECT_EQ(got.heightDir, want.heightDir);
+    EXPECT_TRUE(sameBits(got.heightScale, want.heightScale)) << got.heightScale;
     EXPECT_EQ(got.mask, want.mask);
     EXPECT_EQ(got.probePath, want.probePath);
     EXPECT_EQ(got.seed, want.seed);
@@ -117,6 +122,21 @@ TEST(Options, AcceptedCommandLinesSetExactlyTheirSettings)
          [](CliOptions& o) { o.threads = 1; }},
         {"smallest files", {"--compression", "small", "in.png", "out.png"},
          [](CliOptions& o) { o.compression = PngCompression::small; }},
+        {"16-bit unit normals with a height map",
+         {"--encoding=unit", "--bits", "16", "--height-map", "h.png", "--height-scale=12.5", "in.png", "out.png"},
+         [](CliOptions& o) {
+             o.settings.encoding = NormalEncoding::unit;
+             o.bits = 16;
+             o.heightMapPath = "h.png";
+             o.heightScale = 12.5;
+         }},
+        {"a batch's height maps with the filter's encoding",
+         {"--encoding", "gimp", "--bits=8", "--height-dir", "h", "--out-dir", "d", "in.png"},
+         [](CliOptions& o) {
+             o.heightDir = "h";
+             o.outDir = "d";
+             o.outputPath.clear();
+         }},
         {"a batch takes only inputs", {"--out-dir", "out", "a.png", "b.png", "c.png"},
          [](CliOptions& o) {
              o.outDir = "out";
@@ -180,6 +200,20 @@ TEST(Options, RefusedCommandLinesSayWhy)
         {{"--out-dir=", "a.png"}, "invalid value '' for --out-dir"},
         {{"--version=2", "in.png", "out.png"}, "--version takes no value"},
         {{"--compression", "9", "in.png", "out.png"}, "invalid value '9' for --compression"},
+        {{"--encoding", "dx", "in.png", "out.png"}, "invalid value 'dx' for --encoding"},
+        {{"--bits", "12", "in.png", "out.png"}, "invalid value '12' for --bits"},
+        {{"--height-scale", "0", "in.png", "out.png"}, "invalid value '0' for --height-scale"},
+        {{"--height-scale", "inf", "in.png", "out.png"}, "invalid value 'inf' for --height-scale"},
+        {{"--encoding", "unit", "--probe", "p.png", "in.png", "out.png"},
+         "--encoding applies to normal maps; a reflection of --probe is a colour, not a normal"},
+        {{"--bits", "16", "in.png", "out.png"}, "--bits 16 needs --encoding unit: the filter's own encoding is 8 bits"},
+        {{"--height-map", "h.png", "--probe", "p.png", "in.png", "out.png"},
+         "a height map goes with a normal map, not with a reflection of --probe"},
+        {{"--height-scale", "3", "in.png", "out.png"}, "--height-scale needs --height-map or --height-dir"},
+        {{"--height-map", "h.png", "--out-dir", "d", "in.png"},
+         "--height-map names one file; a batch (--out-dir) takes --height-dir"},
+        {{"--height-dir", "h", "in.png", "out.png"},
+         "--height-dir is for batches (--out-dir); the two-file form takes --height-map"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.arguments);

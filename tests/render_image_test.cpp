@@ -5,6 +5,7 @@
 #include <random>
 
 #include "cli/render_image.h"
+#include "reference_renderer.h"
 #include "render/normal_map.h"
 #include "render/render.h"
 #include "test_images.h"
@@ -14,7 +15,8 @@ namespace {
 Image rendered(Image image, CliOptions options, const ProbeImage* probe = nullptr)
 {
     options.settings.probe = probe;
-    EXPECT_TRUE(renderImage(image, options, {}));
+    RenderedExtras extras;
+    EXPECT_TRUE(renderImage(image, options, {}, extras));
     return image;
 }
 
@@ -90,7 +92,8 @@ TEST(AlphaMask, ImageWithoutAlphaIsRefusedAndLeftAsItWas)
         options.settings.flipY = flipY;
         Image image{29, 21, 3, maskImage(randomMask(rng, 29, 21), 3)};
         const Image input = image;
-        EXPECT_FALSE(renderImage(image, options, {}));
+        RenderedExtras extras;
+        EXPECT_FALSE(renderImage(image, options, {}, extras));
         EXPECT_EQ(image.pixels, input.pixels);
     }
 }
@@ -160,6 +163,140 @@ TEST(FlipY, TheTopEdgeOfAShapeFacesUpInGreen)
     const Image up = rendered(image, options);
     EXPECT_LT(down.view().at(10, 6)[1], 127);
     EXPECT_GT(up.view().at(10, 6)[1], 127);
+}
+
+// The profiles as scripts number them, with the tool's name for each and
+// settings under which Flat's two components are far from one unit vector.
+struct ProfileCase {
+    const char* name;
+    int32_t slopeType;
+    int32_t maxFlatRadius;
+    float depthFlat;
+};
+constexpr ProfileCase everyProfile[] = {
+    {"flat", 1, 5, 10.5f}, {"round", 2, 3, 10.0f}, {"round2", 3, 3, 10.0f}, {"0", 0, 3, 10.0f}};
+
+CliOptions optionsFor(const ProfileCase& profile)
+{
+    CliOptions options;
+    options.settings.profile = slopeProfileOfNumber(profile.slopeType);
+    options.settings.maxFlatRadius = profile.maxFlatRadius;
+    options.settings.depthFlat = profile.depthFlat;
+    return options;
+}
+
+OrmoloVals valsFor(const ProfileCase& profile)
+{
+    return normalSettings(profile.slopeType, profile.maxFlatRadius, profile.depthFlat);
+}
+
+// The image with its alpha also in red, the shape the reference reads.
+Image alphaInRed(Image image)
+{
+    for (size_t i = 0; i < image.pixels.size(); i += 4)
+        image.pixels[i] = image.pixels[i + 3];
+    return image;
+}
+
+TEST(UnitNormals, DecodeWithinOneStepOfTheTrueNormalAndFlatElsewhere)
+{
+    const Image input = alphaShape(37, 29, 6);
+    const Image shape = alphaInRed(input);
+    for (const ProfileCase& profile : everyProfile) {
+        const OrmoloVals vals = valsFor(profile);
+        const std::vector<float> heights = referenceHeightField(shape.pixels, shape.width, shape.height, 4, vals);
+        for (int bits : {8, 16})
+            for (bool flipY : {false, true})
+                for (MaskChannel mask : {MaskChannel::red, MaskChannel::alpha}) {
+                    SCOPED_TRACE(std::string(profile.name) + (bits == 16 ? ", 16 bits" : ", 8 bits") +
+                                 (flipY ? ", y up" : "") + (mask == MaskChannel::alpha ? ", alpha mask" : ""));
+                    CliOptions options = optionsFor(profile);
+                    options.settings.encoding = NormalEncoding::unit;
+                    options.settings.flipY = flipY;
+                    options.bits = bits;
+                    options.mask = mask;
+                    Image image = mask == MaskChannel::red ? shape : input;
+                    RenderedExtras extras;
+                    ASSERT_TRUE(renderImage(image, options, {}, extras));
+                    const double largest = bits == 16 ? 65535.0 : 255.0;
+                    const auto sample = [&](int x, int y, int c) -> double {
+                        return bits == 16 ? extras.wideOutput.view().at(x, y)[c] : image.view().at(x, y)[c];
+                    };
+                    for (int y = 0; y < input.height; ++y)
+                        for (int x = 0; x < input.width; ++x) {
+                            const bool computed = !onBorder(input, x, y) && heights[y * input.width + x] > 0.0f;
+                            double expected[3] = {0.0, 0.0, 1.0};
+                            if (computed) {
+                                const SurfaceNormal n = referenceNormal(heights, input.width, input.height, x, y, vals);
+                                const double along[3] = {n.alongX, flipY ? -n.alongY : n.alongY, n.alongZ};
+                                const double length = std::sqrt(along[0] * along[0] + along[1] * along[1] +
+                                                                along[2] * along[2]);
+                                for (int c = 0; c < 3; ++c)
+                                    expected[c] = along[c] / length;
+                                ASSERT_GT(expected[2], 0.0);
+                            }
+                            for (int c = 0; c < 3; ++c) {
+                                const double decoded = 2.0 * sample(x, y, c) / largest - 1.0;
+                                if (computed)
+                                    ASSERT_LE(std::fabs(decoded - expected[c]), 1.0 / largest + 1e-12)
+                                        << x << "," << y << " component " << c;
+                                else  // the flat normal, exactly
+                                    ASSERT_EQ(sample(x, y, c), c == 2 ? largest : std::ceil(largest / 2))
+                                        << x << "," << y;
+                            }
+                            const double inputAlpha = input.view().at(x, y)[3] * (largest / 255.0);
+                            const double alpha = computed && mask == MaskChannel::red ? largest : inputAlpha;
+                            ASSERT_EQ(sample(x, y, 3), alpha) << x << "," << y;
+                        }
+                }
+    }
+}
+
+TEST(HeightMap, FollowsTheDistanceFieldUnderEachProfileAndScale)
+{
+    const Image input = alphaInRed(alphaShape(37, 29, 8));
+    for (const ProfileCase& profile : everyProfile) {
+        // The plain distance to the shape's edge.
+        const std::vector<float> distances =
+            referenceHeightField(input.pixels, input.width, input.height, 4, normalSettings(1));
+        const float flatFactor = (10.0f - profile.depthFlat) + 1.0f;
+        const auto surface = [&](float d) {
+            switch (profile.slopeType) {
+            case 1: return d / static_cast<double>(flatFactor);
+            case 2: return 7.0 * std::sqrt(static_cast<double>(d));
+            case 3: return 20.0 * std::sqrt(static_cast<double>(d));
+            default: return static_cast<double>(d);
+            }
+        };
+        double largest = 0.0;
+        for (int y = 1; y < input.height - 1; ++y)
+            for (int x = 1; x < input.width - 1; ++x)
+                largest = std::max(largest, surface(distances[y * input.width + x]));
+        for (double scale : {0.0, 3.25}) {
+            SCOPED_TRACE(std::string(profile.name) + (scale > 0.0 ? ", scale 3.25" : ", largest height"));
+            CliOptions options = optionsFor(profile);
+            options.heightMapPath = "h.png";
+            options.heightScale = scale;
+            Image image = input;
+            RenderedExtras extras;
+            ASSERT_TRUE(renderImage(image, options, {}, extras));
+            const double used = scale > 0.0 ? scale : largest;
+            EXPECT_NEAR(extras.heightScale, used, used * 1e-7);
+            int clipped = 0;
+            for (int y = 0; y < input.height; ++y)
+                for (int x = 0; x < input.width; ++x) {
+                    const float d = distances[y * input.width + x];
+                    const double steps = d > 0.0f ? surface(d) / used * 65535.0 : 0.0;
+                    const double want = std::min(std::floor(steps + 0.5), 65535.0);
+                    // The largest height is that of the pixels with normals.
+                    clipped += steps > 65535.0 && !onBorder(input, x, y);
+                    // Round's heights pass through the float height field.
+                    ASSERT_NEAR(extras.heightMap.view().at(x, y)[0], want, profile.slopeType == 2 ? 1.0 : 0.0)
+                        << x << "," << y;
+                }
+            EXPECT_EQ(clipped > 0, scale > 0.0);
+        }
+    }
 }
 
 TEST(RenderImage, BytesDoNotDependOnTheThreadCount)

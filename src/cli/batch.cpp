@@ -26,18 +26,46 @@ bool identityOf(const std::string& path, FileIdentity& identity)
     return true;
 }
 
+// Whether two paths name one file: the same existing file, or the same
+// spelling of a file that does not exist yet.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    FileIdentity first, second;
+    if (identityOf(a, first) && identityOf(b, second))
+        return first == second;
+    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+}
+
+bool isDirectory(const std::string& path, const char* what, std::string& error)
+{
+    std::error_code failure;
+    if (fs::is_directory(path, failure))
+        return true;
+    error = std::string(what) + " " + quotedName(path) + " does not exist or is not a directory";
+    return false;
+}
+
 } // namespace
 
 bool planJobs(const CliOptions& options, std::vector<FileJob>& jobs, std::string& error)
 {
     jobs.clear();
     if (options.outDir.empty()) {
-        jobs.push_back({options.inputPaths.front(), options.outputPath});
+        if (!options.heightMapPath.empty() && sameFile(options.heightMapPath, options.outputPath)) {
+            error = "--height-map and the output both name " + quotedName(options.outputPath);
+            return false;
+        }
+        jobs.push_back({options.inputPaths.front(), options.outputPath, options.heightMapPath});
         return true;
     }
-    std::error_code failure;
-    if (!fs::is_directory(options.outDir, failure)) {
-        error = "output directory " + quotedName(options.outDir) + " does not exist or is not a directory";
+    if (!isDirectory(options.outDir, "output directory", error))
+        return false;
+    const bool heights = !options.heightDir.empty();
+    if (heights && !isDirectory(options.heightDir, "height map directory", error))
+        return false;
+    if (heights && sameFile(options.heightDir, options.outDir)) {
+        error = "--height-dir and --out-dir name the same directory: the height maps would replace the "
+                "normal maps";
         return false;
     }
     // An output can only overwrite an input that exists, so comparing the
@@ -60,10 +88,13 @@ bool planJobs(const CliOptions& options, std::vector<FileJob>& jobs, std::string
             return false;
         }
         const std::string output = (fs::path(options.outDir) / name).string();
-        FileIdentity identity;
-        if (identityOf(output, identity) && inputFiles.count(identity)) {
-            error = "refusing to overwrite the input " + quotedName(output) + "; choose another --out-dir";
-            return false;
+        const std::string heightMap = heights ? (fs::path(options.heightDir) / name).string() : std::string();
+        for (const auto& [path, option] : {std::pair(output, "--out-dir"), std::pair(heightMap, "--height-dir")}) {
+            FileIdentity identity;
+            if (!path.empty() && identityOf(path, identity) && inputFiles.count(identity)) {
+                error = "refusing to overwrite the input " + quotedName(path) + "; choose another " + option;
+                return false;
+            }
         }
         const auto [previous, isNew] = inputOfName.emplace(name, input);
         if (!isNew) {
@@ -71,7 +102,7 @@ bool planJobs(const CliOptions& options, std::vector<FileJob>& jobs, std::string
                     quotedName(output);
             return false;
         }
-        jobs.push_back({input, output});
+        jobs.push_back({input, output, heightMap});
     }
     return true;
 }

@@ -1,6 +1,7 @@
 // ormolo2: renders the bevel of a PNG shape mask into a PNG file, or of many
 // masks into a directory.
 #include <cstdio>
+#include <vector>
 #include <new>
 #include <string>
 
@@ -40,17 +41,46 @@ ProbeImage toProbe(const Image& image)
     return probe;
 }
 
+// The height in pixels that 65535 stands for, in nine significant digits:
+// every height reads back from the file within one step of 65535.
+std::string heightScaleText(double scale)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", scale);
+    return text;
+}
+
+// The normal map, and the height map when the job has one: both take their
+// places only once both are written.
+bool writeOutputs(const FileJob& job, const Image& image, const RenderedExtras& extras,
+                  PngCompression compression, std::string& error)
+{
+    std::vector<StagedPng> files(1);
+    const bool wide = !extras.wideOutput.samples.empty();
+    bool ok = wide ? stagePng(job.outputPath, extras.wideOutput, compression, {}, files[0], error)
+                   : stagePng(job.outputPath, image, compression, files[0], error);
+    if (ok && !job.heightPath.empty()) {
+        files.emplace_back();
+        ok = stagePng(job.heightPath, extras.heightMap, compression,
+                      {{"Ormolo2-Height-Scale", heightScaleText(extras.heightScale)}}, files[1], error);
+        if (!ok)
+            discardPngs({files[0]});
+    }
+    return ok && commitPngs(files, error);
+}
+
 bool renderFile(const FileJob& job, const CliOptions& options, const ProgressFn& progress, std::string& error)
 {
     try {
         Image image;
         if (!readPng(job.inputPath, image, error))
             return false;
-        if (!renderImage(image, options, progress)) {
+        RenderedExtras extras;
+        if (!renderImage(image, options, progress, extras)) {
             error = quotedName(job.inputPath) + " has no alpha channel to take the shape from (--mask alpha)";
             return false;
         }
-        return writePng(job.outputPath, image, error, options.compression);
+        return writeOutputs(job, image, extras, options.compression, error);
     } catch (const std::bad_alloc&) {
         error = "out of memory rendering " + quotedName(job.inputPath);
         return false;

@@ -157,6 +157,35 @@ const OptionEntry optionTable[] = {
          o.settings.flipY = true;
          return true;
      }},
+    {"--encoding", nullptr, "ENCODING",
+     "normal maps: gimp (default), the filter's own bytes\n"
+     "as GIMP writes them; or unit, the unit normal as\n"
+     "engines read it: (c + 1) / 2 of each component in\n"
+     "red, green and blue, and a flat normal outside",
+     [](const std::string& v, CliOptions& o) {
+         return parseWord(v, {{"gimp", NormalEncoding::filter}, {"unit", NormalEncoding::unit}},
+                          o.settings.encoding);
+     }},
+    {"--bits", nullptr, "N", "bits per sample of a unit normal map: 8 (default)\nor 16",
+     [](const std::string& v, CliOptions& o) { return parseWord(v, {{"8", 8}, {"16", 16}}, o.bits); }},
+    {"--height-map", nullptr, "FILE",
+     "also write the surface that the normals come from\n"
+     "as a 16-bit grey PNG, 0 outside the shape",
+     [](const std::string& v, CliOptions& o) {
+         o.heightMapPath = v;
+         return !v.empty();
+     }},
+    {"--height-dir", nullptr, "DIR", "a batch's height maps, each under its input's name",
+     [](const std::string& v, CliOptions& o) {
+         o.heightDir = v;
+         return !v.empty();
+     }},
+    {"--height-scale", nullptr, "H",
+     "the height in pixels that 65535 stands for (default:\n"
+     "each image's largest height); higher is clipped",
+     [](const std::string& v, CliOptions& o) {
+         return parseDouble(v, o.heightScale) && std::isfinite(o.heightScale) && o.heightScale > 0.0;
+     }},
     {"--out-dir", nullptr, "DIR",
      "render every INPUT.png into DIR under its own file\nname (a batch)",
      [](const std::string& v, CliOptions& o) {
@@ -182,6 +211,28 @@ const OptionEntry optionTable[] = {
          return true;
      }},
 };
+
+// Options that cannot go together, told before anything is read.
+const char* conflictingOptions(const CliOptions& options)
+{
+    const bool probe = !options.probePath.empty();
+    const bool heights = !options.heightMapPath.empty() || !options.heightDir.empty();
+    if (options.settings.flipY && probe)
+        return "--flip-y applies to normal maps; a reflection of --probe has no y convention";
+    if (options.settings.encoding == NormalEncoding::unit && probe)
+        return "--encoding applies to normal maps; a reflection of --probe is a colour, not a normal";
+    if (options.bits == 16 && options.settings.encoding != NormalEncoding::unit)
+        return "--bits 16 needs --encoding unit: the filter's own encoding is 8 bits";
+    if (heights && probe)
+        return "a height map goes with a normal map, not with a reflection of --probe";
+    if (options.heightScale > 0.0 && !heights)
+        return "--height-scale needs --height-map or --height-dir";
+    if (!options.heightMapPath.empty() && !options.outDir.empty())
+        return "--height-map names one file; a batch (--out-dir) takes --height-dir";
+    if (!options.heightDir.empty() && options.outDir.empty())
+        return "--height-dir is for batches (--out-dir); the two-file form takes --height-map";
+    return nullptr;
+}
 
 const OptionEntry* findOption(const std::string& name)
 {
@@ -267,8 +318,8 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
         if (options.showHelp || options.showVersion)
             return true;
     }
-    if (options.settings.flipY && !options.probePath.empty()) {
-        error = "--flip-y applies to normal maps; a reflection of --probe has no y convention";
+    if (const char* conflict = conflictingOptions(options)) {
+        error = conflict;
         return false;
     }
     if (!options.outDir.empty()) {

@@ -16,6 +16,10 @@ struct CliOptions {
     RenderSettings settings;    // its probe is set once the probe file is read
     MaskChannel mask = MaskChannel::red;
     std::string probePath;      // empty: normal map
+    int bits = 8;               // of the normal map: 16 only with the unit encoding
+    std::string heightMapPath;  // the two-file form's height map; empty: none
+    std::string heightDir;      // a batch's height maps; empty: none
+    double heightScale = 0.0;   // pixels that 65535 stands for; 0: each image's largest height
     uint64_t seed = 0;          // start of the random stream for each file's blurred probe
     int threads = 0;            // 0: one per core
     PngCompression compression = PngCompression::fast;

@@ -125,17 +125,43 @@ void setCompression(png_structp png, PngCompression compression)
     }
 }
 
-bool writeRows(png_structp png, png_infop info, FILE* file, const Image& image, png_bytepp rows,
-               PngCompression compression)
+// What the writer needs to know of an image, whatever its sample type.
+struct PngLayout {
+    int width;
+    int height;
+    int channels;  // 1, 3 or 4
+    int bitDepth;  // 8 or 16, samples in the machine's byte order
+    const uint8_t* samples;
+};
+
+int colorTypeOf(int channels)
+{
+    switch (channels) {
+    case 1:
+        return PNG_COLOR_TYPE_GRAY;
+    case 4:
+        return PNG_COLOR_TYPE_RGB_ALPHA;
+    default:
+        return PNG_COLOR_TYPE_RGB;
+    }
+}
+
+bool writeRows(png_structp png, png_infop info, FILE* file, const PngLayout& layout, png_bytepp rows,
+               PngCompression compression, std::vector<png_text>& texts)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_init_io(png, file);
     setCompression(png, compression);
-    png_set_IHDR(png, info, image.width, image.height, 8,
-                 image.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, colorTypeOf(layout.channels),
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!texts.empty())
+        png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
     png_write_info(png, info);
+    // PNG stores 16-bit samples most significant byte first.
+    const uint16_t probe = 1;
+    if (layout.bitDepth == 16 && *reinterpret_cast<const uint8_t*>(&probe) == 1)
+        png_set_swap(png);
     png_write_image(png, rows);
     png_write_end(png, info);
     return true;
@@ -152,13 +178,48 @@ bool fileCanHold(FILE* file, uint64_t storedBytes)
     return storedBytes <= static_cast<uint64_t>(status.st_size) * 1100 + 65536;
 }
 
-std::vector<png_bytep> rowPointers(const Image& image)
+std::vector<png_bytep> rowPointers(uint8_t* pixels, int width, int height, int bytesPerPixel)
 {
-    std::vector<png_bytep> rows(image.height);
-    const size_t stride = static_cast<size_t>(image.width) * image.channels;
-    for (int y = 0; y < image.height; ++y)
-        rows[y] = const_cast<png_bytep>(image.pixels.data() + y * stride);
+    std::vector<png_bytep> rows(height);
+    const size_t stride = static_cast<size_t>(width) * bytesPerPixel;
+    for (int y = 0; y < height; ++y)
+        rows[y] = pixels + y * stride;
     return rows;
+}
+
+bool stageLayout(const std::string& path, const PngLayout& layout, PngCompression compression,
+                 const std::vector<PngText>& texts, StagedPng& staged, std::string& error)
+{
+    std::string temporary;
+    File file(createTemporaryBeside(path, temporary));
+    if (!file) {
+        error = "cannot write " + quotedName(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<png_text> chunks(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(texts[i].keyword.c_str());
+        chunks[i].text = const_cast<char*>(texts[i].text.c_str());
+    }
+    PngMessage message;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, onPngError, onPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = info != nullptr;
+    if (ok) {
+        std::vector<png_bytep> rows = rowPointers(const_cast<uint8_t*>(layout.samples), layout.width, layout.height,
+                                                  layout.channels * layout.bitDepth / 8);
+        ok = writeRows(png, info, file.get(), layout, rows.data(), compression, chunks);
+    }
+    png_destroy_write_struct(&png, &info);
+    ok = std::fclose(file.release()) == 0 && ok;
+    if (ok) {
+        staged = {path, temporary};
+        return true;
+    }
+    error = "cannot write " + quotedName(path) + (message.text[0] ? std::string(": ") + message.text : "");
+    unlink(temporary.c_str());
+    return false;
 }
 
 } // namespace
@@ -202,7 +263,7 @@ bool readPng(const std::string& path, Image& image, std::string& error)
         image.height = static_cast<int>(header.height);
         image.channels = header.channels;
         image.pixels.assign(static_cast<size_t>(image.width) * image.height * image.channels, 0);
-        std::vector<png_bytep> rows = rowPointers(image);
+        std::vector<png_bytep> rows = rowPointers(image.pixels.data(), image.width, image.height, image.channels);
         ok = readRows(png, info, rows.data());
     }
     png_destroy_read_struct(&png, &info, nullptr);
@@ -225,27 +286,41 @@ bool readPng(const std::string& path, Image& image, std::string& error)
     return true;
 }
 
+bool stagePng(const std::string& path, const Image& image, PngCompression compression, StagedPng& staged,
+              std::string& error)
+{
+    return stageLayout(path, {image.width, image.height, image.channels, 8, image.pixels.data()}, compression, {},
+                       staged, error);
+}
+
+bool stagePng(const std::string& path, const WideImage& image, PngCompression compression,
+              const std::vector<PngText>& texts, StagedPng& staged, std::string& error)
+{
+    return stageLayout(path,
+                       {image.width, image.height, image.channels, 16,
+                        reinterpret_cast<const uint8_t*>(image.samples.data())},
+                       compression, texts, staged, error);
+}
+
+bool commitPngs(const std::vector<StagedPng>& files, std::string& error)
+{
+    for (size_t i = 0; i < files.size(); ++i)
+        if (std::rename(files[i].temporaryPath.c_str(), files[i].path.c_str()) != 0) {
+            error = "cannot write " + quotedName(files[i].path);
+            discardPngs({files.begin() + i, files.end()});
+            return false;
+        }
+    return true;
+}
+
+void discardPngs(const std::vector<StagedPng>& files)
+{
+    for (const StagedPng& file : files)
+        unlink(file.temporaryPath.c_str());
+}
+
 bool writePng(const std::string& path, const Image& image, std::string& error, PngCompression compression)
 {
-    std::string temporary;
-    File file(createTemporaryBeside(path, temporary));
-    if (!file) {
-        error = "cannot write " + quotedName(path) + ": " + std::strerror(errno);
-        return false;
-    }
-    PngMessage message;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, onPngError, onPngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = info != nullptr;
-    if (ok) {
-        std::vector<png_bytep> rows = rowPointers(image);
-        ok = writeRows(png, info, file.get(), image, rows.data(), compression);
-    }
-    png_destroy_write_struct(&png, &info);
-    ok = std::fclose(file.release()) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    error = "cannot write " + quotedName(path) + (message.text[0] ? std::string(": ") + message.text : "");
-    unlink(temporary.c_str());
-    return false;
+    StagedPng staged;
+    return stagePng(path, image, compression, staged, error) && commitPngs({staged}, error);
 }

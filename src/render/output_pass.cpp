@@ -9,6 +9,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "render/normal_map.h"
@@ -30,7 +31,7 @@ constexpr int columnsPerStep = 64;
 
 struct PassContext {
     HeightField heights;
-    PixelView<uint8_t> output;
+    OutputPixels output;
     OutputRule rule;
     const NormalsOfBlock& normalsOfBlock;
     // Stream position of the first draw of each row's blurred pixels.
@@ -62,17 +63,29 @@ std::vector<uint64_t> reserveRowDraws(HeightField heights)
     return rowFirstDraw;
 }
 
-// Columns xBegin..xEnd-1 of row y, whose normals are given; `draw` is the
-// stream position of the first blurred pixel among them and moves past their
-// draws.
-void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const SurfaceNormal* normals,
-                  uint64_t& draw)
+// Unit normals: the only rule that writes 16-bit samples too.
+template <class Sample>
+void writeUnitNormals(const PassContext& pass, PixelView<Sample> output, int y, int xBegin, int xEnd,
+                      const SurfaceNormal* normals)
 {
-    const int channels = pass.output.channels;
+    const float* heightRow = pass.heights.row(y);
+    for (int x = xBegin; x < xEnd; ++x) {
+        Sample* pixel = output.at(x, y);
+        if (isInside(heightRow[x]))
+            encodeUnitNormal(normals[x - xBegin], pass.rule.flipY, pixel, output.channels);
+        else
+            encodeFlatNormal(pixel);
+    }
+}
+
+void writeBytes(const PassContext& pass, PixelView<uint8_t> output, int y, int xBegin, int xEnd,
+                const SurfaceNormal* normals, uint64_t& draw)
+{
+    const int channels = output.channels;
     const float* heightRow = pass.heights.row(y);
     const ProbeImage* probe = pass.rule.probe;
     for (int x = xBegin; x < xEnd; ++x) {
-        uint8_t* pixel = pass.output.at(x, y);
+        uint8_t* pixel = output.at(x, y);
         const SurfaceNormal normal = normals[x - xBegin];
         const bool inside = isInside(heightRow[x]);
         if (!probe) {
@@ -87,6 +100,22 @@ void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const Su
             reflectOutside(*probe, pixel, channels);
         }
     }
+}
+
+// Columns xBegin..xEnd-1 of row y, whose normals are given; `draw` is the
+// stream position of the first blurred pixel among them and moves past their
+// draws.
+void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const SurfaceNormal* normals,
+                  uint64_t& draw)
+{
+    std::visit(
+        [&](auto output) {
+            if (pass.rule.encoding == NormalEncoding::unit && !pass.rule.probe)
+                writeUnitNormals(pass, output, y, xBegin, xEnd, normals);
+            else if constexpr (std::is_same_v<decltype(output), PixelView<uint8_t>>)
+                writeBytes(pass, output, y, xBegin, xEnd, normals, draw);
+        },
+        pass.output);
 }
 
 // What the workers share: the first row of the next band to take, and how
@@ -213,7 +242,7 @@ struct Joiner {
 
 } // namespace
 
-void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
+void writeOutputPass(HeightField heights, OutputPixels output, const OutputRule& rule,
                      const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
                      std::chrono::milliseconds heartbeat)
 {

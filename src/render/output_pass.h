@@ -1,5 +1,5 @@
 // The output pass: every inner pixel of the region (rows 1..height-2,
-// columns 1..width-2) gets its colour from the normal-map rule, or from the
+// columns 1..width-2) gets its colour from a normal-map rule, or from the
 // probe rule when a probe is given. Bands of rows are shared out among
 // worker threads, the calling thread among them; progress is reported from
 // the calling thread only, in row order.
@@ -8,12 +8,18 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <variant>
 
 #include "render/height_field.h"
 #include "render/image_view.h"
 #include "render/probe_image.h"
 #include "render/progress.h"
+#include "render/render_settings.h"
 #include "render/surface_normal.h"
+
+// The pixels a render writes: 8-bit samples for every rule, or 16-bit ones,
+// which only the unit-normal encoding writes.
+using OutputPixels = std::variant<PixelView<uint8_t>, PixelView<uint16_t>>;
 
 // Fills normals[(y - yBegin) * (xEnd - xBegin) + x - xBegin] for the inside
 // pixels among rows yBegin..yEnd-1 and columns xBegin..xEnd-1: a block of a
@@ -26,12 +32,13 @@ struct OutputRule {
     const ProbeImage* probe;  // null: normal map
     double specularity;
     bool flipY = false;       // normal maps store -ny
+    NormalEncoding encoding = NormalEncoding::filter;
 };
 
 // `output` has the size of `heights`. `threads` 0 means one per core; where
 // the system cannot start them all, the pass goes on with those it has.
 // Besides each tenth row's report, progress is reported whenever `heartbeat`
 // passes without a report (never for noHeartbeat).
-void writeOutputPass(HeightField heights, PixelView<uint8_t> output, const OutputRule& rule,
+void writeOutputPass(HeightField heights, OutputPixels output, const OutputRule& rule,
                      const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
                      std::chrono::milliseconds heartbeat = progressHeartbeat);

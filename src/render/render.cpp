@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <limits>
+#include <type_traits>
+#include <variant>
 
 #include "render/distance_transform.h"
 #include "render/height_field.h"
 #include "render/level_region.h"
+#include "render/normal_map.h"
 #include "render/normals/flat_round.h"
 #include "render/normals/quotient_choice.h"
 #include "render/normals/round2.h"
@@ -39,14 +43,46 @@ void distanceField(PixelView<const uint8_t> input, bool invertInput, const Progr
     computeDistanceField(buffers.distHoriz, distVert, progress);
 }
 
+bool writesUnitNormals(const RenderSettings& settings)
+{
+    return settings.encoding == NormalEncoding::unit && !settings.probe;
+}
+
+// What every pixel holds before the output pass, and the outermost rows and
+// columns after it: the input's pixels, or for unit normals the flat normal
+// with the input's alpha.
+template <class Sample>
+void startOutput(PixelView<const uint8_t> input, PixelView<Sample> output, bool unitNormals)
+{
+    if (!unitNormals) {
+        if constexpr (std::is_same_v<Sample, uint8_t>)
+            if (output.data != input.data)
+                std::memcpy(output.data, input.data, input.byteCount());
+        return;
+    }
+    constexpr int alphaScale = std::numeric_limits<Sample>::max() / 255;
+    for (int y = 0; y < input.height; ++y)
+        for (int x = 0; x < input.width; ++x) {
+            Sample* pixel = output.at(x, y);
+            if (input.channels == 4)
+                pixel[3] = static_cast<Sample>(input.at(x, y)[3] * alphaScale);
+            encodeFlatNormal(pixel);
+        }
+}
+
 } // namespace
 
-void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const RenderSettings& settings,
+void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const RenderSettings& settings,
                   const ProgressFn& progress, int threads, RenderWorkspace* workspace,
                   std::chrono::milliseconds heartbeat)
 {
-    assert(input.width == output.width && input.height == output.height &&
-           input.channels == output.channels);
+    [[maybe_unused]] const bool sameShape = std::visit(
+        [&](auto view) {
+            return input.width == view.width && input.height == view.height && input.channels == view.channels;
+        },
+        output);
+    assert(sameShape);
+    assert(writesUnitNormals(settings) || std::holds_alternative<PixelView<uint8_t>>(output));
     if (input.width <= 0 || input.height <= 0)
         return;
     // A render reports 0.01 once its region is known and 0.02 once its
@@ -63,9 +99,8 @@ void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, con
     applyHeightProfile(heights, settings);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
 
-    if (output.data != input.data)
-        std::memcpy(output.data, input.data, input.byteCount());
-    const OutputRule rule{settings.probe, settings.specularity, settings.flipY};
+    std::visit([&](auto view) { startOutput(input, view, writesUnitNormals(settings)); }, output);
+    const OutputRule rule{settings.probe, settings.specularity, settings.flipY, settings.encoding};
     // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
     if (isLevelRegion(heights, level) && level > 0.0f) {

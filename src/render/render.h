@@ -6,22 +6,25 @@
 #include <cstdint>
 
 #include "render/image_view.h"
+#include "render/output_pass.h"
 #include "render/progress.h"
 #include "render/render_settings.h"
 
 struct RenderWorkspace;
 
 // `input` and `output` are views of the same size (3 or 4 channels, alpha
-// last); they may share their bytes. Every pixel of the outermost rows and
-// columns, which gets no computed colour, keeps its input value. With a
-// probe in the settings the bevel reflects it, otherwise it is encoded as a
-// normal map.
+// last); they may share their bytes. With a probe in the settings the bevel
+// reflects it, otherwise it is encoded as a normal map. The outermost rows
+// and columns get no computed colour: they keep their input pixels, but
+// under the unit encoding they hold the flat normal like every outside
+// pixel, whose alpha is the input's. Only the unit encoding writes 16-bit
+// samples (alpha scaled from the input's 8 bits).
 // `progress` (may be empty) receives the progress texts and fractions of a
 // final render, starting at 0.01, on the calling thread. `threads` 0 uses
 // one worker per core; the bytes never depend on it. A `workspace` (may be
 // null) keeps the render's buffers for the next render that gets it. The
 // output pass's `heartbeat` is as writeOutputPass takes it.
-void renderRegion(PixelView<const uint8_t> input, PixelView<uint8_t> output, const RenderSettings& settings,
+void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const RenderSettings& settings,
                   const ProgressFn& progress, int threads = 0,
                   RenderWorkspace* workspace = nullptr,
                   std::chrono::milliseconds heartbeat = progressHeartbeat);

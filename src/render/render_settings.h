@@ -34,6 +34,14 @@ inline SlopeProfile slopeProfileOfNumber(int32_t slopeType)
     }
 }
 
+// How a normal map stores an inside pixel's normal.
+enum class NormalEncoding {
+    filter,  // the filter's own bytes: its x and y components, and a tilt in blue
+    unit,    // the unit surface normal as engines read it: each component c as
+             // round((c + 1) / 2 * M), M the largest sample; outside pixels and
+             // the outermost rows and columns hold the flat normal (0, 0, 1)
+};
+
 struct RenderSettings {
     // The bevel.
     bool invertInput = false;
@@ -46,5 +54,6 @@ struct RenderSettings {
     // The output: the reflection of a probe, or a normal map.
     const ProbeImage* probe = nullptr;  // not owned; null: a normal map
     double specularity = 1.0;           // below 1 the reflection is blurred
+    NormalEncoding encoding = NormalEncoding::filter;
     bool flipY = false;                 // normal maps store -y: y up the image
 };
