@@ -1,16 +1,21 @@
 // ormolo2: renders the bevel of a PNG shape mask into a PNG file, or of many
 // masks into a directory.
+#include <cerrno>
 #include <cstdio>
-#include <vector>
+#include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "cli/batch.h"
+#include "cli/memory_check.h"
 #include "cli/options.h"
 #include "cli/png_io.h"
 #include "cli/progress_bar.h"
 #include "cli/quoted_name.h"
 #include "cli/render_image.h"
+#include "cli/signal_cleanup.h"
+#include "cli/streams.h"
 #include "render/normals/lane_set.h"
 
 namespace {
@@ -24,6 +29,17 @@ int fail(const std::string& message)
 {
     report(message);
     return 1;
+}
+
+// Writes `text` to standard output and makes sure that it got there: a
+// summary lost to a full disk or a closed pipe is an error like any other.
+bool print(const std::string& text, std::string& error)
+{
+    errno = 0;
+    if (std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0)
+        return true;
+    error = std::string("cannot write to standard output: ") + std::strerror(errno != 0 ? errno : EIO);
+    return false;
 }
 
 // The probe as the renderer takes it: four bytes per pixel.
@@ -50,37 +66,53 @@ std::string heightScaleText(double scale)
     return text;
 }
 
-// The normal map, and the height map when the job has one: both take their
-// places only once both are written.
-bool writeOutputs(const FileJob& job, const Image& image, const RenderedExtras& extras,
-                  PngCompression compression, std::string& error)
+// Encodes the normal map, and the height map when the job has one, into
+// their open outputs.
+bool encodeOutputs(const FileJob& job, const Image& image, const RenderedExtras& extras,
+                   PngCompression compression, OutputFile& output, OutputFile& heightMap, std::string& error)
 {
-    std::vector<StagedPng> files(1);
     const bool wide = !extras.wideOutput.samples.empty();
-    bool ok = wide ? stagePng(job.outputPath, extras.wideOutput, compression, {}, files[0], error)
-                   : stagePng(job.outputPath, image, compression, files[0], error);
-    if (ok && !job.heightPath.empty()) {
-        files.emplace_back();
-        ok = stagePng(job.heightPath, extras.heightMap, compression,
-                      {{"Ormolo2-Height-Scale", heightScaleText(extras.heightScale)}}, files[1], error);
-        if (!ok)
-            discardPngs({files[0]});
-    }
-    return ok && commitPngs(files, error);
+    const bool ok = wide ? encodePng(output.file, job.outputPath, extras.wideOutput, compression, {}, error)
+                         : encodePng(output.file, job.outputPath, image, compression, error);
+    return ok && (job.heightPath.empty() ||
+                  encodePng(heightMap.file, job.heightPath, extras.heightMap, compression,
+                            {{"Ormolo2-Height-Scale", heightScaleText(extras.heightScale)}}, error));
 }
 
+// The input is opened first, so that a missing one is told before a FIFO
+// output waits for its reader; the outputs before the pixels are read, so
+// that an output that cannot be written is told before the render. The
+// normal map and its height map take their places only once both are
+// written.
 bool renderFile(const FileJob& job, const CliOptions& options, const ProgressFn& progress, std::string& error)
 {
     try {
+        const InputFile input = openInput(job.inputPath, error);
+        if (!input)
+            return false;
+        OutputFile output, heightMap;
+        if (!openOutput(job.outputPath, output, error) ||
+            (!job.heightPath.empty() && !openOutput(job.heightPath, heightMap, error)))
+            return false;
+        const ProbeImage* probe = options.settings.probe;
+        const uint64_t probeBytes = probe ? probe->rgba.size() : 0;
+        const HeaderCheck fits = [&](const PngHeader& header, std::string& refusal) {
+            return fitsInMemory(job.inputPath, header, renderBytesPerPixel(header.channels, options), probeBytes,
+                                refusal);
+        };
         Image image;
-        if (!readPng(job.inputPath, image, error))
+        if (!readPng(input.get(), job.inputPath, image, error, fits))
             return false;
         RenderedExtras extras;
         if (!renderImage(image, options, progress, extras)) {
             error = quotedName(job.inputPath) + " has no alpha channel to take the shape from (--mask alpha)";
             return false;
         }
-        return writeOutputs(job, image, extras, options.compression, error);
+        std::vector<OutputFile*> outputs = {&output};
+        if (!job.heightPath.empty())
+            outputs.push_back(&heightMap);
+        return encodeOutputs(job, image, extras, options.compression, output, heightMap, error) &&
+               finishOutputs(outputs, error);
     } catch (const std::bad_alloc&) {
         error = "out of memory rendering " + quotedName(job.inputPath);
         return false;
@@ -93,14 +125,10 @@ int run(int argc, char** argv)
     std::string error;
     if (!parseOptions(argc, argv, options, error))
         return fail(error);
-    if (options.showHelp) {
-        std::fputs(cliUsage().c_str(), stdout);
-        return 0;
-    }
-    if (options.showVersion) {
-        std::puts("ormolo2 " ORMOLO_VERSION);
-        return 0;
-    }
+    if (options.showHelp)
+        return print(cliUsage(), error) ? 0 : fail(error);
+    if (options.showVersion)
+        return print("ormolo2 " ORMOLO_VERSION "\n", error) ? 0 : fail(error);
     // Once, before any file: the renderer itself stays silent.
     const LaneChoice& lanes = environmentLaneChoice();
     if (!lanes.refused.empty())
@@ -112,7 +140,10 @@ int run(int argc, char** argv)
     ProbeImage probe;
     if (!options.probePath.empty()) {
         Image probeFile;
-        if (!readPng(options.probePath, probeFile, error))
+        const HeaderCheck fits = [&](const PngHeader& header, std::string& refusal) {
+            return fitsInMemory(options.probePath, header, probeBytesPerPixel(header.channels), 0, refusal);
+        };
+        if (!readPng(options.probePath, probeFile, error, fits))
             return fail(error);
         probe = toProbe(probeFile);
         options.settings.probe = &probe;
@@ -131,8 +162,10 @@ int run(int argc, char** argv)
             ++failed;
         }
     }
-    if (!options.outDir.empty())
-        std::printf("ormolo2: %d rendered, %d failed\n", static_cast<int>(jobs.size()) - failed, failed);
+    const std::string summary = "ormolo2: " + std::to_string(static_cast<int>(jobs.size()) - failed) +
+                                " rendered, " + std::to_string(failed) + " failed\n";
+    if (!options.outDir.empty() && !print(summary, error))
+        return fail(error);
     return failed == 0 ? 0 : 1;
 }
 
@@ -140,6 +173,7 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    installSignalCleanup();
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc&) {

@@ -322,9 +322,18 @@ bool parseOptions(int argc, const char* const* argv, CliOptions& options, std::s
         error = conflict;
         return false;
     }
+    // "-" is a standard stream, which only the two-file form reads or writes.
+    if (options.probePath == "-") {
+        error = "--probe takes a file; standard input ('-') is for INPUT.png of the two-file form";
+        return false;
+    }
     if (!options.outDir.empty()) {
         if (files.empty()) {
             error = "expected INPUT.png... after the options (see --help)";
+            return false;
+        }
+        if (std::find(files.begin(), files.end(), "-") != files.end()) {
+            error = "a batch renders files; standard input ('-') is for INPUT.png of the two-file form";
             return false;
         }
         options.inputPaths = files;

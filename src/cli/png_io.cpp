@@ -2,26 +2,21 @@
 
 #include <png.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/quoted_name.h"
-#include "cli/temporary_file.h"
+#include "cli/streams.h"
 
 // libpng reports errors by longjmp. The functions that call setjmp hold no
 // object with a destructor: buffers belong to their callers.
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 // What the libpng callbacks leave for the caller: the error message and how
 // many rows were decoded.
@@ -38,6 +33,27 @@ void onPngError(png_structp png, png_const_charp message)
 }
 
 void onPngWarning(png_structp, png_const_charp) {}
+
+// The file's own reading and writing, so that a message says why a read or
+// write failed where libpng's would only say "Read Error" or "Write Error".
+void readFromFile(png_structp png, png_bytep data, size_t length)
+{
+    FILE* file = static_cast<FILE*>(png_get_io_ptr(png));
+    if (std::fread(data, 1, length, file) != length)
+        png_error(png, std::ferror(file) ? std::strerror(errno) : "the file ends early");
+}
+
+void writeToFile(png_structp png, png_bytep data, size_t length)
+{
+    if (std::fwrite(data, 1, length, static_cast<FILE*>(png_get_io_ptr(png))) != length)
+        png_error(png, std::strerror(errno));
+}
+
+void flushFile(png_structp png)
+{
+    if (std::fflush(static_cast<FILE*>(png_get_io_ptr(png))) != 0)
+        png_error(png, std::strerror(errno));
+}
 
 void onRowRead(png_structp png, png_uint_32, int)
 {
@@ -58,12 +74,29 @@ png_uint_32 rowsToRead(png_uint_32 width, png_uint_32 height, bool interlaced)
 }
 
 struct ReadHeader {
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    int channels = 0;
+    PngHeader size;
     bool interlaced = false;
     uint64_t storedBytes = 0;  // the filtered image data the file must decompress to
 };
+
+// A palette image may name entries beyond its palette, which PNG calls an
+// error. GIMP 2.10 loads such a pixel with the colour of the last entry
+// (and, with a tRNS chunk, the alpha of the index itself: opaque beyond the
+// chunk's entries), where libpng would decode black. Giving every index that
+// the bit depth can hold an entry, the last one repeated, decodes as GIMP
+// does; the alpha already comes by index.
+void repeatLastPaletteEntry(png_structp png, png_infop info, int bitDepth)
+{
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(png, info, &palette, &count) || count <= 0)
+        return;
+    const int entries = 1 << bitDepth;
+    png_color padded[PNG_MAX_PALETTE_LENGTH];
+    std::copy_n(palette, count, padded);
+    std::fill(padded + count, padded + entries, palette[count - 1]);
+    png_set_PLTE(png, info, padded, entries);
+}
 
 // Reads the header and sets up expansion to 8-bit RGB or RGBA. Stored values
 // are kept as they are: a gamma chunk (or a colour profile) is not applied.
@@ -75,18 +108,20 @@ bool readHeader(png_structp png, png_infop info, ReadHeader& header)
         return false;
     png_read_info(png, info);
     int bitDepth = 0, colorType = 0, interlace = 0;
-    png_get_IHDR(png, info, &header.width, &header.height, &bitDepth, &colorType, &interlace, nullptr,
-                 nullptr);
+    png_get_IHDR(png, info, &header.size.width, &header.size.height, &bitDepth, &colorType, &interlace,
+                 nullptr, nullptr);
     header.interlaced = interlace != PNG_INTERLACE_NONE;
-    header.storedBytes = uint64_t{header.height} * (png_get_rowbytes(png, info) + 1);
+    header.storedBytes = uint64_t{header.size.height} * (png_get_rowbytes(png, info) + 1);
     // A 16-bit file becomes what GIMP 2.10 hands a plug-in for it: each
     // sample v rounded to the nearest 8-bit value, round(v / 257) (there
     // are no ties). libpng's scale_16 computes exactly that, after the
     // transparent colour of a tRNS chunk has been matched at full depth.
     if (bitDepth == 16)
         png_set_scale_16(png);
-    if (colorType == PNG_COLOR_TYPE_PALETTE)
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        repeatLastPaletteEntry(png, info, bitDepth);
         png_set_palette_to_rgb(png);
+    }
     if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8)
         png_set_expand_gray_1_2_4_to_8(png);
     if (png_get_valid(png, info, PNG_INFO_tRNS))
@@ -95,7 +130,7 @@ bool readHeader(png_structp png, png_infop info, ReadHeader& header)
         png_set_gray_to_rgb(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    header.channels = png_get_channels(png, info);
+    header.size.channels = png_get_channels(png, info);
     return true;
 }
 
@@ -151,7 +186,7 @@ bool writeRows(png_structp png, png_infop info, FILE* file, const PngLayout& lay
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_init_io(png, file);
+    png_set_write_fn(png, file, writeToFile, flushFile);
     setCompression(png, compression);
     png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, colorTypeOf(layout.channels),
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -169,11 +204,13 @@ bool writeRows(png_structp png, png_infop info, FILE* file, const PngLayout& lay
 
 // Deflate expands its input at most 1032-fold, so a header that claims more
 // image data than the file could hold belongs to a truncated or forged file;
-// refusing it early avoids allocating for pixels that cannot be there.
+// refusing it early avoids allocating for pixels that cannot be there. A
+// pipe has no size to compare with: there only the memory check guards the
+// allocation, and the rows decoded tell whether the data was complete.
 bool fileCanHold(FILE* file, uint64_t storedBytes)
 {
     struct stat status;
-    if (fstat(fileno(file), &status) != 0)
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode))
         return true;
     return storedBytes <= static_cast<uint64_t>(status.st_size) * 1100 + 65536;
 }
@@ -187,15 +224,9 @@ std::vector<png_bytep> rowPointers(uint8_t* pixels, int width, int height, int b
     return rows;
 }
 
-bool stageLayout(const std::string& path, const PngLayout& layout, PngCompression compression,
-                 const std::vector<PngText>& texts, StagedPng& staged, std::string& error)
+bool encodeLayout(FILE* file, const std::string& name, const PngLayout& layout, PngCompression compression,
+                  const std::vector<PngText>& texts, std::string& error)
 {
-    std::string temporary;
-    File file(createTemporaryBeside(path, temporary));
-    if (!file) {
-        error = "cannot write " + quotedName(path) + ": " + std::strerror(errno);
-        return false;
-    }
     std::vector<png_text> chunks(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) {
         chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
@@ -209,32 +240,22 @@ bool stageLayout(const std::string& path, const PngLayout& layout, PngCompressio
     if (ok) {
         std::vector<png_bytep> rows = rowPointers(const_cast<uint8_t*>(layout.samples), layout.width, layout.height,
                                                   layout.channels * layout.bitDepth / 8);
-        ok = writeRows(png, info, file.get(), layout, rows.data(), compression, chunks);
+        ok = writeRows(png, info, file, layout, rows.data(), compression, chunks);
     }
     png_destroy_write_struct(&png, &info);
-    ok = std::fclose(file.release()) == 0 && ok;
-    if (ok) {
-        staged = {path, temporary};
-        return true;
-    }
-    error = "cannot write " + quotedName(path) + (message.text[0] ? std::string(": ") + message.text : "");
-    unlink(temporary.c_str());
-    return false;
+    if (!ok)
+        error = "cannot write " + quotedName(name) + ": " + (message.text[0] ? message.text : "out of memory");
+    return ok;
 }
 
 } // namespace
 
-bool readPng(const std::string& path, Image& image, std::string& error)
+bool readPng(FILE* file, const std::string& name, Image& image, std::string& error, const HeaderCheck& check)
 {
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        error = "cannot open " + quotedName(path) + ": " + std::strerror(errno);
-        return false;
-    }
     png_byte signature[8];
-    if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||
+    if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0) {
-        error = quotedName(path) + " is not a PNG file";
+        error = quotedName(name) + " is not a PNG file";
         return false;
     }
     PngMessage message;
@@ -242,26 +263,37 @@ bool readPng(const std::string& path, Image& image, std::string& error)
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        error = "out of memory reading " + quotedName(path);
+        error = "out of memory reading " + quotedName(name);
         return false;
     }
-    png_init_io(png, file.get());
+    png_set_read_fn(png, file, readFromFile);
     png_set_sig_bytes(png, sizeof signature);
     png_set_read_status_fn(png, onRowRead);
+    // The tool uses no chunk but the header, the palette, its transparency
+    // and the image data. Every other one (text, colour profile, private
+    // ones) is skipped as it is read: libpng would otherwise allocate a text
+    // chunk at the length it claims, 2 GB in a file of a few bytes, and no
+    // cap of its own (png_set_chunk_malloc_max) reaches text chunks.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
     ReadHeader header;
     bool ok = readHeader(png, info, header);
-    if (ok && !fileCanHold(file.get(), header.storedBytes)) {
+    const PngHeader& size = header.size;
+    if (ok && !fileCanHold(file, header.storedBytes)) {
         png_destroy_read_struct(&png, &info, nullptr);
-        error = quotedName(path) + " is truncated or corrupt: its header claims " +
-                std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
+        error = quotedName(name) + " is truncated or corrupt: its header claims " + std::to_string(size.width) +
+                " x " + std::to_string(size.height) + " pixels";
+        return false;
+    }
+    if (ok && check && !check(size, error)) {
+        png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
     const bool headerRead = ok;
     if (ok) {
-        image.width = static_cast<int>(header.width);
-        image.height = static_cast<int>(header.height);
-        image.channels = header.channels;
+        image.width = static_cast<int>(size.width);
+        image.height = static_cast<int>(size.height);
+        image.channels = size.channels;
         image.pixels.assign(static_cast<size_t>(image.width) * image.height * image.channels, 0);
         std::vector<png_bytep> rows = rowPointers(image.pixels.data(), image.width, image.height, image.channels);
         ok = readRows(png, info, rows.data());
@@ -269,58 +301,48 @@ bool readPng(const std::string& path, Image& image, std::string& error)
     png_destroy_read_struct(&png, &info, nullptr);
     // libpng may end the image data early without a word; the rows it
     // decoded tell.
-    const png_uint_32 expectedRows = rowsToRead(header.width, header.height, header.interlaced);
+    const png_uint_32 expectedRows = rowsToRead(size.width, size.height, header.interlaced);
     const std::string rowsRead = std::to_string(message.rowsRead) + " of " +
                                  std::to_string(expectedRows) + (header.interlaced ? " interlaced" : "") +
                                  " rows";
     if (!ok) {
-        error = "cannot read " + quotedName(path) + ": " + message.text;
+        error = "cannot read " + quotedName(name) + ": " + message.text;
         if (headerRead && message.rowsRead < expectedRows)
             error += " after " + rowsRead;
         return false;
     }
     if (message.rowsRead < expectedRows) {
-        error = "cannot read " + quotedName(path) + ": its image data ends after " + rowsRead;
+        error = "cannot read " + quotedName(name) + ": its image data ends after " + rowsRead;
         return false;
     }
     return true;
 }
 
-bool stagePng(const std::string& path, const Image& image, PngCompression compression, StagedPng& staged,
-              std::string& error)
+bool readPng(const std::string& path, Image& image, std::string& error, const HeaderCheck& check)
 {
-    return stageLayout(path, {image.width, image.height, image.channels, 8, image.pixels.data()}, compression, {},
-                       staged, error);
+    const InputFile file = openInput(path, error);
+    return file && readPng(file.get(), path, image, error, check);
 }
 
-bool stagePng(const std::string& path, const WideImage& image, PngCompression compression,
-              const std::vector<PngText>& texts, StagedPng& staged, std::string& error)
+bool encodePng(FILE* file, const std::string& name, const Image& image, PngCompression compression,
+               std::string& error)
 {
-    return stageLayout(path,
-                       {image.width, image.height, image.channels, 16,
-                        reinterpret_cast<const uint8_t*>(image.samples.data())},
-                       compression, texts, staged, error);
+    return encodeLayout(file, name, {image.width, image.height, image.channels, 8, image.pixels.data()},
+                        compression, {}, error);
 }
 
-bool commitPngs(const std::vector<StagedPng>& files, std::string& error)
+bool encodePng(FILE* file, const std::string& name, const WideImage& image, PngCompression compression,
+               const std::vector<PngText>& texts, std::string& error)
 {
-    for (size_t i = 0; i < files.size(); ++i)
-        if (std::rename(files[i].temporaryPath.c_str(), files[i].path.c_str()) != 0) {
-            error = "cannot write " + quotedName(files[i].path);
-            discardPngs({files.begin() + i, files.end()});
-            return false;
-        }
-    return true;
-}
-
-void discardPngs(const std::vector<StagedPng>& files)
-{
-    for (const StagedPng& file : files)
-        unlink(file.temporaryPath.c_str());
+    return encodeLayout(file, name,
+                        {image.width, image.height, image.channels, 16,
+                         reinterpret_cast<const uint8_t*>(image.samples.data())},
+                        compression, texts, error);
 }
 
 bool writePng(const std::string& path, const Image& image, std::string& error, PngCompression compression)
 {
-    StagedPng staged;
-    return stagePng(path, image, compression, staged, error) && commitPngs({staged}, error);
+    OutputFile output;
+    return openOutput(path, output, error) && encodePng(output.file, path, image, compression, error) &&
+           finishOutputs({&output}, error);
 }

@@ -139,3 +139,13 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
                         workers, progress, heartbeat);
     }
 }
+
+size_t renderPlaneBytesPerPixel(const RenderSettings& settings)
+{
+    // The distance transform holds its horizontal and vertical components, a
+    // float each; Round2's normals then hold the height field beside the
+    // square root of every height, a double.
+    const size_t distanceTransform = 2 * sizeof(float);
+    const size_t round2Normals = sizeof(float) + sizeof(double);
+    return settings.profile == SlopeProfile::round2 ? std::max(distanceTransform, round2Normals) : distanceTransform;
+}

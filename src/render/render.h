@@ -3,6 +3,7 @@
 // and write the result back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "render/image_view.h"
@@ -28,3 +29,8 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
                   const ProgressFn& progress, int threads = 0,
                   RenderWorkspace* workspace = nullptr,
                   std::chrono::milliseconds heartbeat = progressHeartbeat);
+
+// The bytes per pixel of the planes that renderRegion holds at its peak
+// besides its input and output, for a host to work out before it reads a
+// region's pixels whether the render fits into memory.
+size_t renderPlaneBytesPerPixel(const RenderSettings& settings);
