@@ -1,12 +1,18 @@
 // The command-line tool under hostile input and hard conditions: files that
 // end early, names that would take over the terminal, runs that share an
-// output, links planted beside it, and no thread to be had.
+// output, links planted beside it, and no thread to be had; pipes, FIFOs and
+// the standard streams, signals in the middle of a run, and images or chunks
+// larger than memory.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -142,12 +148,12 @@ TEST_F(Cli, NamesInMessagesKeepTheirControlCharactersEscaped)
 }
 
 // Large noisy images, so that the runs spend their time writing.
-std::vector<Image> noisyImages(int count, int size)
+std::vector<Image> noisyImages(int count, int width, int height)
 {
     std::mt19937 rng(77);
     std::vector<Image> images;
     for (int i = 0; i < count; ++i) {
-        Image image{size, size, 3, maskImage(randomMask(rng, size, size), 3)};
+        Image image{width, height, 3, maskImage(randomMask(rng, width, height), 3)};
         for (size_t at = 1; at < image.pixels.size(); at += 3)
             image.pixels[at] = static_cast<uint8_t>(rng());
         images.push_back(image);
@@ -169,7 +175,7 @@ std::set<std::string> namesIn(const fs::path& dir)
 TEST_F(Cli, RunsIntoOneOutputLeaveOneWholeRender)
 {
     const int runs = 4, size = 600;
-    const std::vector<Image> inputs = noisyImages(runs, size);
+    const std::vector<Image> inputs = noisyImages(runs, size, size);
     std::vector<std::vector<uint8_t>> renders;
     std::string error;
     std::string command = "pids=''; for i in";
@@ -304,6 +310,271 @@ TEST_F(Cli, RendersWhenNoThreadCanStart)
     ASSERT_TRUE(readPng(path("out.png"), written, error)) << error;
     renderRegion(image.view(), image.view(), RenderSettings{}, {});
     EXPECT_EQ(written.pixels, image.pixels);
+}
+
+
+// Standard streams and special files.
+
+TEST_F(Cli, PipesFifosAndStandardStreamsGiveTheBytesOfFilesOnDisk)
+{
+    // 300 x 200 pixels of noise: a file of some 180 KB, more than a pipe
+    // holds at once.
+    std::string error;
+    ASSERT_TRUE(writePng(path("in.png"), noisyImages(1, 300, 200)[0], error)) << error;
+    ASSERT_EQ(run(path("in.png") + " " + path("disk.png")), 0) << errors;
+    const std::string onDisk = fileContent(path("disk.png"));
+    ASSERT_GT(onDisk.size(), 65536u);
+    const struct { const char* name; const char* command; const char* output; } cases[] = {
+        {"'-' in and out through pipes", "cat \"$IN\" | \"$TOOL\" - - | cat > out.png", "out.png"},
+        {"/dev/stdin and /dev/stdout through pipes", "cat \"$IN\" | \"$TOOL\" /dev/stdin /dev/stdout | cat > out.png",
+         "out.png"},
+        {"'-' in and out redirected to files", "\"$TOOL\" - - < \"$IN\" > out.png", "out.png"},
+        {"/dev/stdout redirected to a file", "\"$TOOL\" \"$IN\" /dev/stdout > out.png", "out.png"},
+        {"process substitution", "\"$TOOL\" <(cat \"$IN\") out.png", "out.png"},
+        {"a FIFO in and a FIFO out, each with a process at its other end",
+         "timeout 60 cat \"$IN\" > in.fifo & timeout 60 cat out.fifo > out.png & \"$TOOL\" in.fifo out.fifo && wait",
+         "out.png"},
+        {"a FIFO in a batch", "timeout 60 cat \"$IN\" > in.fifo & \"$TOOL\" --out-dir batch in.fifo && wait",
+         "batch/in.fifo"},
+    };
+    fs::create_directories(dir_ / "batch");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* fifo : {"in.fifo", "out.fifo"})
+            ASSERT_EQ(mkfifo(path(fifo).c_str(), 0600), 0);
+        std::ofstream(path("pipeline.sh")) << "set -o pipefail\ncd " << shellWord(dir_.string()) << "\nTOOL="
+                                           << shellWord(ORMOLO_CLI) << "\nIN=" << shellWord(path("in.png"))
+                                           << "\n" << c.command << "\n";
+        ASSERT_EQ(runCommand("bash " + path("pipeline.sh")), 0) << errors;
+        EXPECT_TRUE(fileContent(path(c.output)) == onDisk) << "the bytes differ from the file written on disk";
+        for (const char* fifo : {"in.fifo", "out.fifo"}) {
+            EXPECT_TRUE(fs::is_fifo(path(fifo))) << fifo << " is no longer a FIFO";
+            fs::remove(path(fifo));
+        }
+        fs::remove(path(c.output));
+    }
+}
+
+TEST_F(Cli, FailedWritesToStandardOutputAndDevicesAreErrors)
+{
+    const Image image{9, 9, 3, std::vector<uint8_t>(243, 255)};
+    std::string error;
+    ASSERT_TRUE(writePng(path("in.png"), image, error)) << error;
+    fs::create_directories(dir_ / "out");
+    const std::string in = path("in.png");
+    for (const std::string& arguments : std::vector<std::string>{"--help", "--version", "--out-dir " + path("out") + " " + in, in + " -",
+                                        in + " /dev/stdout", in + " /dev/full"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(runCommand("(" + std::string(ORMOLO_CLI) + " " + arguments + " > /dev/full)"), 1);
+        expectOneCleanLine(errors);
+        EXPECT_NE(errors.find("No space left on device"), std::string::npos) << errors;
+    }
+    Image written;
+    EXPECT_TRUE(readPng(path("out/in.png"), written, error)) << "the batch's own outputs are whole: " << error;
+}
+
+// Opens the FIFO `fifo` for writing as soon as `tool` has opened it for
+// reading; -1 when the tool ends first or a minute goes by.
+int openOnceRead(const std::string& fifo, pid_t tool)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const int descriptor = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (descriptor >= 0) {
+            fcntl(descriptor, F_SETFL, 0);
+            return descriptor;
+        }
+        siginfo_t ended{};
+        if (errno != ENXIO || waitid(P_PID, tool, &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0)
+            return -1;
+        usleep(1000);
+    }
+    return -1;
+}
+
+// Waits until the temporary file of the output `name` exists in `folder`;
+// false when `tool` ends first or a minute goes by.
+bool awaitTemporaryFile(const fs::path& folder, const std::string& name, pid_t tool)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename().string().rfind(name + ".ormolo2-", 0) == 0)
+                return true;
+        siginfo_t ended{};
+        if (waitid(P_PID, tool, &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0)
+            return false;
+        usleep(1000);
+    }
+    return false;
+}
+
+// Signals.
+
+// The tool reads its input from a FIFO whose writer is the test, so it is
+// caught with its temporary file open for as long as the test likes: the
+// signal comes once that file exists, never at a moment hoped for.
+TEST_F(Cli, SignalsLeaveNoTemporaryFileAndEndWithTheirStatus)
+{
+    std::string error;
+    const Image image = noisyImages(1, 300, 200)[0];
+    ASSERT_TRUE(writePng(path("whole.png"), image, error)) << error;
+    const std::string start = fileContent(path("whole.png")).substr(0, 5000);
+    fs::create_directories(dir_ / "in");
+    fs::create_directories(dir_ / "out");
+    ASSERT_TRUE(writePng(path("in/a.png"), image, error)) << error;
+    const struct { int number; int shellStatus; bool batch; } cases[] = {
+        {SIGINT, 130, false}, {SIGTERM, 143, false}, {SIGHUP, 129, false}, {SIGINT, 130, true}, {SIGTERM, 143, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.number)) + (c.batch ? " in a batch" : ""));
+        ASSERT_EQ(mkfifo(path("in/slow.png").c_str(), 0600), 0);
+        std::ofstream(path("out/slow.png")) << "older output";
+        const pid_t tool = this->start(c.batch ? std::vector<std::string>{"--out-dir", path("out"), path("in/a.png"),
+                                                                          path("in/slow.png")}
+                                               : std::vector<std::string>{path("in/slow.png"), path("out/slow.png")});
+        ASSERT_GT(tool, 0);
+        const int fifo = openOnceRead(path("in/slow.png"), tool);
+        EXPECT_GE(fifo, 0) << "the tool ended before it read its input";
+        EXPECT_EQ(write(fifo, start.data(), start.size()), static_cast<ssize_t>(start.size()));
+        EXPECT_TRUE(awaitTemporaryFile(dir_ / "out", "slow.png", tool)) << "no temporary file was made";
+        kill(tool, c.number);
+        const int status = finish(tool);
+        close(fifo);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status) << ": " << errors;
+        EXPECT_EQ(128 + WTERMSIG(status), c.shellStatus);
+        std::set<std::string> expected = {"slow.png"};
+        if (c.batch)
+            expected.insert("a.png");
+        EXPECT_EQ(namesIn(dir_ / "out"), expected);
+        EXPECT_EQ(fileContent(path("out/slow.png")), "older output");
+        Image written;
+        if (c.batch) {
+            EXPECT_TRUE(readPng(path("out/a.png"), written, error)) << "a completed output stays: " << error;
+        }
+        fs::remove(path("in/slow.png"));
+        fs::remove(path("out/a.png"));
+    }
+}
+
+// What was in the way when the finished file could not take the output's
+// place: a directory made there while the tool read its input.
+TEST_F(Cli, ARefusedRenameSaysWhy)
+{
+    std::string error;
+    ASSERT_TRUE(writePng(path("whole.png"), noisyImages(1, 40, 30)[0], error)) << error;
+    const std::string whole = fileContent(path("whole.png"));
+    ASSERT_EQ(mkfifo(path("in.png").c_str(), 0600), 0);
+    fs::create_directories(dir_ / "out");
+    const pid_t tool = start({path("in.png"), path("out/new.png")});
+    ASSERT_GT(tool, 0);
+    const int fifo = openOnceRead(path("in.png"), tool);
+    EXPECT_GE(fifo, 0) << "the tool ended before it read its input";
+    EXPECT_TRUE(awaitTemporaryFile(dir_ / "out", "new.png", tool)) << "no temporary file was made";
+    fs::create_directories(dir_ / "out" / "new.png" / "inside");
+    EXPECT_EQ(write(fifo, whole.data(), whole.size()), static_cast<ssize_t>(whole.size()));
+    close(fifo);
+    const int status = finish(tool);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    expectOneCleanLine(errors);
+    EXPECT_NE(errors.find("rename"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Is a directory"), std::string::npos) << errors;
+    EXPECT_EQ(namesIn(dir_ / "out"), std::set<std::string>{"new.png"});
+    EXPECT_TRUE(fs::is_directory(dir_ / "out" / "new.png" / "inside"));
+}
+
+// Limits.
+
+// A header of `width` x `height` 8-bit pixels of `type`, a little image
+// data and an end: a few dozen bytes that declare any size.
+std::vector<uint8_t> declaredSize(uint32_t width, uint32_t height, PngColorType type)
+{
+    return pngFile({headerChunk(width, height, 8, type), {"IDAT", deflated(std::vector<uint8_t>(100))}, {"IEND", {}}});
+}
+
+// The memory a render needs is worked out from the header: an image that
+// cannot fit is refused at once, with the figures, before any pixel is
+// allocated; through a pipe, which has no size to check the header against,
+// too.
+TEST_F(Cli, ImagesBeyondMemoryAreRefusedFromTheirHeader)
+{
+    const uint64_t physical = static_cast<uint64_t>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE);
+    if (physical > (uint64_t{54} << 30))
+        GTEST_SKIP() << "a 60000 x 60000 render fits into this machine's memory";
+    ASSERT_TRUE(saveBytes(path("huge.png"), declaredSize(60000, 60000, pngRgba)));
+    ASSERT_TRUE(saveBytes(path("big.png"), declaredSize(8000, 8000, pngRgb)));
+    std::string error;
+    for (const char* name : {"a.png", "b.png"})
+        ASSERT_TRUE(writePng(path(name), noisyImages(1, 30, 20)[0], error)) << error;
+    fs::create_directories(dir_ / "out");
+    const std::string tool = std::string(ORMOLO_CLI) + " ";
+    // AddressSanitizer reserves terabytes of address space as it starts.
+#if defined(__SANITIZE_ADDRESS__)
+    const bool addressLimits = false;
+#else
+    const bool addressLimits = true;
+#endif
+    const std::string hugeLine = " is 60000 x 60000 pixels: the render needs about 54 GB, more than this machine's ";
+    const struct {
+        const char* name;
+        std::string command;
+        int status;
+        std::string says;
+        std::string summary;
+        bool limited;
+    } cases[] = {
+        {"through a pipe", "cat " + path("huge.png") + " | " + tool + "- " + path("out.png"), 1, "'-'" + hugeLine, "",
+         false},
+        {"in a batch, which goes on past it",
+         "cat " + path("huge.png") + " | " + tool + "--out-dir " + path("out") + " " + path("a.png") + " /dev/stdin " +
+             path("b.png"),
+         1, "'/dev/stdin'" + hugeLine, "ormolo2: 2 rendered, 1 failed\n", false},
+        {"under an address-space limit",
+         "ulimit -v 400000; cat " + path("big.png") + " | " + tool + "- " + path("out.png"), 1,
+         "'-' is 8000 x 8000 pixels: the render needs about 916 MB, more than the process's address-space limit of "
+         "390 MB",
+         "", true},
+        {"an image that fits, under the same limit", "ulimit -v 400000; " + tool + path("a.png") + " " + path("out.png"),
+         0, "", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.limited && !addressLimits)
+            continue;
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(runCommand("(" + c.command + ")"), c.status) << errors;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+        EXPECT_EQ(output, c.summary);
+        if (c.status == 0)
+            continue;
+        expectOneCleanLine(errors);
+        EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+        EXPECT_FALSE(fs::exists(path("out.png")));
+    }
+    EXPECT_EQ(namesIn(dir_ / "out"), (std::set<std::string>{"a.png", "b.png"}));
+}
+
+// A file of a few bytes whose chunk claims 2 GB: libpng would allocate and
+// fill a text chunk at its claimed length before finding the file short.
+TEST_F(Cli, ChunksTheToolDoesNotUseCostNoMemory)
+{
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "prIv"}) {
+        SCOPED_TRACE(type);
+        std::vector<uint8_t> file = pngFile({headerChunk(10, 10, 8, pngRgb)});
+        put32(file, 0x7fffffff);
+        file.insert(file.end(), type, type + 4);
+        file.insert(file.end(), 13, 'x');
+        ASSERT_TRUE(saveBytes(path("claims.png"), file));
+        const pid_t tool = start({path("claims.png"), path("out.png")});
+        ASSERT_GT(tool, 0);
+        const int status = finish(tool);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        expectOneCleanLine(errors);
+        EXPECT_NE(errors.find("the file ends early"), std::string::npos) << errors;
+        EXPECT_LT(peakKilobytes, 200 * 1024) << "kilobytes at the peak";
+    }
 }
 
 } // namespace

@@ -1,20 +1,22 @@
 // PNG files put together chunk by chunk, for files that no encoder writes:
-// image data that ends early, 16-bit samples of our choosing, gamma and
-// transparency chunks. Built with zlib alone, independently of libpng.
+// image data that ends early, 16-bit samples of our choosing, palette
+// indices beyond the palette, gamma and transparency chunks. Built with zlib
+// alone, independently of libpng.
 #pragma once
 
 #include <zlib.h>
 
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
 
-enum PngColorType : uint8_t { pngGrey = 0, pngRgb = 2, pngGreyAlpha = 4, pngRgba = 6 };
+enum PngColorType : uint8_t { pngGrey = 0, pngRgb = 2, pngPalette = 3, pngGreyAlpha = 4, pngRgba = 6 };
 
 inline int samplesPerPixel(PngColorType type)
 {
-    return type == pngGrey ? 1 : type == pngGreyAlpha ? 2 : type == pngRgb ? 3 : 4;
+    return type == pngGrey || type == pngPalette ? 1 : type == pngGreyAlpha ? 2 : type == pngRgb ? 3 : 4;
 }
 
 struct PngChunk {
@@ -53,6 +55,15 @@ inline PngChunk transparentColourChunk(const std::vector<uint16_t>& samples)
     PngChunk chunk{"tRNS", {}};
     for (uint16_t sample : samples)
         chunk.data.insert(chunk.data.end(), {static_cast<uint8_t>(sample >> 8), static_cast<uint8_t>(sample)});
+    return chunk;
+}
+
+// PLTE of the given colours, three bytes each.
+inline PngChunk paletteChunk(const std::vector<std::array<uint8_t, 3>>& colours)
+{
+    PngChunk chunk{"PLTE", {}};
+    for (const auto& colour : colours)
+        chunk.data.insert(chunk.data.end(), colour.begin(), colour.end());
     return chunk;
 }
 
@@ -102,8 +113,9 @@ inline bool saveBytes(const std::string& file, const std::vector<uint8_t>& bytes
 }
 
 // A file of `samples` (row-major, samplesPerPixel(type) per pixel, each row
-// with filter type 0, 16-bit samples big-endian), with `extra` chunks
-// between the header and the image data. False when it could not be written.
+// with filter type 0; samples of 1, 2 or 4 bits packed from the high bits of
+// each byte, 16-bit samples big-endian), with `extra` chunks between the
+// header and the image data. False when it could not be written.
 inline bool saveSamplesPng(const std::string& file, uint32_t width, uint32_t height, PngColorType type,
                            int bitDepth, const std::vector<uint16_t>& samples,
                            const std::vector<PngChunk>& extra = {})
@@ -111,8 +123,16 @@ inline bool saveSamplesPng(const std::string& file, uint32_t width, uint32_t hei
     const size_t perRow = static_cast<size_t>(width) * samplesPerPixel(type);
     std::vector<uint8_t> raw;
     for (size_t i = 0; i < samples.size(); ++i) {
-        if (i % perRow == 0)
+        const size_t column = i % perRow;
+        if (column == 0)
             raw.push_back(0);
+        if (bitDepth < 8) {
+            const int shift = 8 - bitDepth * static_cast<int>(column % (8 / bitDepth) + 1);
+            if (shift == 8 - bitDepth)
+                raw.push_back(0);
+            raw.back() = static_cast<uint8_t>(raw.back() | samples[i] << shift);
+            continue;
+        }
         if (bitDepth == 16)
             raw.push_back(static_cast<uint8_t>(samples[i] >> 8));
         raw.push_back(static_cast<uint8_t>(samples[i]));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -35,13 +37,25 @@ std::vector<uint8_t> bytesOf(const std::vector<uint16_t>& samples)
     return std::vector<uint8_t>(samples.begin(), samples.end());
 }
 
-TEST(PngRead, KeepsTheStoredValuesOfGammaTaggedFiles)
+TEST(PngRead, KeepsTheStoredValuesWhateverTheAncillaryChunksSay)
 {
-    // Applying the gamma chunk would change every value but 0 and 255.
+    // Applying the gamma chunk would change every value but 0 and 255. Text,
+    // profile and private chunks are skipped unread, however large.
     const std::vector<uint16_t> samples = {0, 1, 64, 128, 200, 254, 255, 17, 99};
-    for (uint32_t gamma : {100000u, 45455u, 220000u}) {
-        SCOPED_TRACE(gamma);
-        const Image image = roundTrip(pngRgb, 8, 3, samples, {gammaChunk(gamma)});
+    const std::vector<uint8_t> megabyte(1 << 20, 'x');
+    const struct { const char* name; std::vector<PngChunk> chunks; } cases[] = {
+        {"gamma 1.0", {gammaChunk(100000u)}},
+        {"gamma 1/2.2", {gammaChunk(45455u)}},
+        {"gamma 2.2", {gammaChunk(220000u)}},
+        {"text of 1 MB", {{"tEXt", megabyte}}},
+        {"compressed text of 1 MB", {{"zTXt", deflated(megabyte)}}},
+        {"colour profile that is no profile", {{"iCCP", {'p', 0, 0, 1, 2, 3}}}},
+        {"private chunk of 1 MB", {{"prIv", megabyte}}},
+        {"significant bits and background", {{"sBIT", {2, 3, 4}}, {"bKGD", {0, 9, 0, 9, 0, 9}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Image image = roundTrip(pngRgb, 8, 3, samples, c.chunks);
         EXPECT_EQ(image.channels, 3);
         EXPECT_EQ(image.pixels, bytesOf(samples));
     }
@@ -50,6 +64,51 @@ TEST(PngRead, KeepsTheStoredValuesOfGammaTaggedFiles)
     for (uint16_t sample : samples)
         deep.push_back(static_cast<uint16_t>(sample * 257));
     EXPECT_EQ(roundTrip(pngRgb, 16, 3, deep, {gammaChunk(45455)}).pixels, bytesOf(samples));
+}
+
+// PNG calls an index beyond the palette an error. GIMP 2.10 loads such a
+// pixel with the colour of the palette's last entry and, with a tRNS chunk,
+// the alpha of its own index (opaque beyond the chunk), as found by loading
+// such files into it; the tool reads them the same.
+TEST(PngRead, PaletteIndicesBeyondThePaletteTakeTheLastEntryAsInGimp)
+{
+    const struct { int bitDepth; int entries; int alphas; } cases[] = {
+        {8, 200, 0}, {8, 255, 100}, {8, 1, 1}, {4, 5, 3}, {4, 16, 16}, {2, 3, 0}, {1, 1, 0},
+        {8, 3, 5},  // more alphas than entries: libpng drops the chunk, as in GIMP
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bitDepth) + " bits, " + std::to_string(c.entries) + " entries, " +
+                     std::to_string(c.alphas) + " alphas");
+        std::vector<std::array<uint8_t, 3>> palette;
+        PngChunk transparency{"tRNS", {}};
+        for (int i = 0; i < c.entries; ++i)
+            palette.push_back({static_cast<uint8_t>(i * 37 + 11), static_cast<uint8_t>(i * 91 + 50),
+                               static_cast<uint8_t>(i * 13 + 200)});
+        for (int i = 0; i < c.alphas; ++i)
+            transparency.data.push_back(static_cast<uint8_t>(i * 29 + 3));
+        std::vector<PngChunk> chunks = {paletteChunk(palette)};
+        if (c.alphas > 0)
+            chunks.push_back(transparency);
+        std::vector<uint16_t> indices;
+        for (int i = 0; i < 1 << c.bitDepth; ++i)
+            indices.push_back(static_cast<uint16_t>(i));
+        const ScratchFolder scratch;
+        ASSERT_TRUE(saveSamplesPng(scratch.path("in.png"), static_cast<uint32_t>(indices.size()), 1, pngPalette,
+                                   c.bitDepth, indices, chunks));
+        Image image;
+        std::string error;
+        ASSERT_TRUE(readPng(scratch.path("in.png"), image, error)) << error;
+        const bool hasAlpha = c.alphas > 0 && c.alphas <= c.entries;
+        ASSERT_EQ(image.channels, hasAlpha ? 4 : 3);
+        std::vector<uint8_t> expected;
+        for (uint16_t index : indices) {
+            const auto& colour = palette[std::min<int>(index, c.entries - 1)];
+            expected.insert(expected.end(), colour.begin(), colour.end());
+            if (hasAlpha)
+                expected.push_back(index < c.alphas ? transparency.data[index] : 255);
+        }
+        EXPECT_EQ(image.pixels, expected);
+    }
 }
 
 TEST(PngRead, RoundsSixteenBitSamplesToTheNearestByteInEveryLayout)
