@@ -326,10 +326,10 @@ TEST_F(Cli, PipesFifosAndStandardStreamsGiveTheBytesOfFilesOnDisk)
     ASSERT_GT(onDisk.size(), 65536u);
     const struct { const char* name; const char* command; const char* output; } cases[] = {
         {"'-' in and out through pipes", "cat \"$IN\" | \"$TOOL\" - - | cat > out.png", "out.png"},
-        {"/dev/stdin and /dev/stdout through pipes", "cat \"$IN\" | \"$TOOL\" /dev/stdin /dev/stdout | cat > out.png",
+        {"/dev/stdin and a link to /dev/stdout through pipes", "cat \"$IN\" | \"$TOOL\" /dev/stdin stdout | cat > out.png",
          "out.png"},
         {"'-' in and out redirected to files", "\"$TOOL\" - - < \"$IN\" > out.png", "out.png"},
-        {"/dev/stdout redirected to a file", "\"$TOOL\" \"$IN\" /dev/stdout > out.png", "out.png"},
+        {"a link to /dev/stdout redirected to a file", "\"$TOOL\" \"$IN\" stdout > out.png", "out.png"},
         {"process substitution", "\"$TOOL\" <(cat \"$IN\") out.png", "out.png"},
         {"a FIFO in and a FIFO out, each with a process at its other end",
          "timeout 60 cat \"$IN\" > in.fifo & timeout 60 cat out.fifo > out.png & \"$TOOL\" in.fifo out.fifo && wait",
@@ -338,6 +338,9 @@ TEST_F(Cli, PipesFifosAndStandardStreamsGiveTheBytesOfFilesOnDisk)
          "batch/in.fifo"},
     };
     fs::create_directories(dir_ / "batch");
+    // Outputs in /dev are named through links of this folder, so that a tool
+    // that replaced its output would replace the link, not the node.
+    fs::create_symlink("/dev/stdout", dir_ / "stdout");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (const char* fifo : {"in.fifo", "out.fifo"})
@@ -361,9 +364,13 @@ TEST_F(Cli, FailedWritesToStandardOutputAndDevicesAreErrors)
     std::string error;
     ASSERT_TRUE(writePng(path("in.png"), image, error)) << error;
     fs::create_directories(dir_ / "out");
+    // Through links of this folder, as above.
+    fs::create_symlink("/dev/stdout", dir_ / "stdout");
+    fs::create_symlink("/dev/full", dir_ / "full");
     const std::string in = path("in.png");
-    for (const std::string& arguments : std::vector<std::string>{"--help", "--version", "--out-dir " + path("out") + " " + in, in + " -",
-                                        in + " /dev/stdout", in + " /dev/full"}) {
+    for (const std::string& arguments : std::vector<std::string>{
+             "--help", "--version", "--out-dir " + path("out") + " " + in, in + " -", in + " " + path("stdout"),
+             in + " " + path("full")}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(runCommand("(" + std::string(ORMOLO_CLI) + " " + arguments + " > /dev/full)"), 1);
         expectOneCleanLine(errors);

@@ -5,10 +5,12 @@
 // - test-ormolo2-save-png writes a drawable's bytes to a PNG file as they
 //   are, in a few milliseconds: GIMP's own PNG export starts GEGL in its
 //   process and takes over a second per file;
-// - test-ormolo2-write-deep-png writes the 16-bit PNG files that the tests
-//   load into GIMP: every 16-bit value in each channel, or a soft-edged
-//   shape whose samples fall anywhere between two 8-bit values.
+// - test-ormolo2-write-deep-png writes the 16-bit and palette PNG files that
+//   the tests load into GIMP: every 16-bit value in each channel, a
+//   soft-edged shape whose samples fall anywhere between two 8-bit values,
+//   and palette files whose pixels name entries beyond their palette.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -126,7 +128,12 @@ enum DeepKind {
     shapeRgbaGamma,     // the same with varying alpha and a gamma chunk
     shapeGrey,
     shapeGreyAlpha,
-    deepKinds
+    deepKinds,
+    // Palette files, whose pixels also name entries beyond the palette:
+    paletteEdges = deepKinds,  // 256 x 2, 8 bits: every index, 200 entries
+    paletteEdgesAlpha,         // the same with the alphas of the first 100 entries
+    paletteShape,              // 64 x 48, 4 bits: the shape's cover in 16 steps, 9 entries
+    kinds
 };
 
 struct DeepImage {
@@ -169,8 +176,37 @@ DeepImage deepImage(int kind)
     return image;
 }
 
+// Colours and alphas of palette entry i, all different.
+std::array<uint8_t, 3> paletteColour(int i)
+{
+    return {static_cast<uint8_t>(i * 37 + 11), static_cast<uint8_t>(i * 91 + 50), static_cast<uint8_t>(i * 13 + 200)};
+}
+
+bool writePalettePng(const char* filename, int kind)
+{
+    const bool edges = kind != paletteShape;
+    const int width = edges ? 256 : 64, height = edges ? 2 : 48;
+    std::vector<uint16_t> indices;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            indices.push_back(static_cast<uint16_t>(edges ? (y == 0 ? x : 255 - x)
+                                                          : std::lround(shapeCover(x, y) * 15.0)));
+    std::vector<std::array<uint8_t, 3>> palette;
+    for (int i = 0; i < (edges ? 200 : 9); ++i)
+        palette.push_back(edges ? paletteColour(i) : std::array<uint8_t, 3>{static_cast<uint8_t>(i * 255 / 8), 0, 0});
+    std::vector<PngChunk> chunks = {paletteChunk(palette)};
+    if (kind == paletteEdgesAlpha) {
+        chunks.push_back({"tRNS", {}});
+        for (int i = 0; i < 100; ++i)
+            chunks.back().data.push_back(static_cast<uint8_t>(i * 29 + 3));
+    }
+    return saveSamplesPng(filename, width, height, pngPalette, edges ? 8 : 4, indices, chunks);
+}
+
 bool writeDeepPng(const char* filename, int kind)
 {
+    if (kind >= deepKinds && kind < kinds)
+        return writePalettePng(filename, kind);
     if (kind < 0 || kind >= deepKinds)
         return false;
     const DeepImage image = deepImage(kind);
