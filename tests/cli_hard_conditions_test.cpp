@@ -430,33 +430,43 @@ TEST_F(Cli, SignalsLeaveNoTemporaryFileAndEndWithTheirStatus)
     fs::create_directories(dir_ / "in");
     fs::create_directories(dir_ / "out");
     ASSERT_TRUE(writePng(path("in/a.png"), image, error)) << error;
-    const struct { int number; int shellStatus; bool batch; } cases[] = {
-        {SIGINT, 130, false}, {SIGTERM, 143, false}, {SIGHUP, 129, false}, {SIGINT, 130, true}, {SIGTERM, 143, true},
+    enum Form { twoFiles, withHeightMap, batch };
+    const struct { int number; int shellStatus; Form form; } cases[] = {
+        {SIGINT, 130, twoFiles}, {SIGTERM, 143, twoFiles},      {SIGHUP, 129, twoFiles},
+        {SIGINT, 130, batch},    {SIGTERM, 143, withHeightMap},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(strsignal(c.number)) + (c.batch ? " in a batch" : ""));
+        SCOPED_TRACE(std::string(strsignal(c.number)) + (c.form == batch           ? " in a batch"
+                                                         : c.form == withHeightMap ? " with a height map"
+                                                                                   : ""));
         ASSERT_EQ(mkfifo(path("in/slow.png").c_str(), 0600), 0);
         std::ofstream(path("out/slow.png")) << "older output";
-        const pid_t tool = this->start(c.batch ? std::vector<std::string>{"--out-dir", path("out"), path("in/a.png"),
-                                                                          path("in/slow.png")}
-                                               : std::vector<std::string>{path("in/slow.png"), path("out/slow.png")});
+        const std::vector<std::vector<std::string>> arguments = {
+            {path("in/slow.png"), path("out/slow.png")},
+            {"--height-map", path("out/height.png"), path("in/slow.png"), path("out/slow.png")},
+            {"--out-dir", path("out"), path("in/a.png"), path("in/slow.png")},
+        };
+        const pid_t tool = this->start(arguments[c.form]);
         ASSERT_GT(tool, 0);
         const int fifo = openOnceRead(path("in/slow.png"), tool);
         EXPECT_GE(fifo, 0) << "the tool ended before it read its input";
         EXPECT_EQ(write(fifo, start.data(), start.size()), static_cast<ssize_t>(start.size()));
         EXPECT_TRUE(awaitTemporaryFile(dir_ / "out", "slow.png", tool)) << "no temporary file was made";
+        if (c.form == withHeightMap) {
+            EXPECT_TRUE(awaitTemporaryFile(dir_ / "out", "height.png", tool)) << "no temporary height map";
+        }
         kill(tool, c.number);
         const int status = finish(tool);
         close(fifo);
         ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status) << ": " << errors;
         EXPECT_EQ(128 + WTERMSIG(status), c.shellStatus);
         std::set<std::string> expected = {"slow.png"};
-        if (c.batch)
+        if (c.form == batch)
             expected.insert("a.png");
         EXPECT_EQ(namesIn(dir_ / "out"), expected);
         EXPECT_EQ(fileContent(path("out/slow.png")), "older output");
         Image written;
-        if (c.batch) {
+        if (c.form == batch) {
             EXPECT_TRUE(readPng(path("out/a.png"), written, error)) << "a completed output stays: " << error;
         }
         fs::remove(path("in/slow.png"));
