@@ -250,7 +250,8 @@ std::string cliUsage()
         "Usage: ormolo2 [options] INPUT.png OUTPUT.png\n"
         "       ormolo2 [options] --out-dir DIR INPUT.png...\n"
         "Bevels the white shape of INPUT.png and writes its normal map, or the\n"
-        "reflection of a probe image, to OUTPUT.png.\n"
+        "reflection of a probe image, to OUTPUT.png. In the two-file form '-'\n"
+        "is standard input as INPUT.png and standard output as OUTPUT.png.\n"
         "\n"
         "Options (before the file names):\n";
     constexpr size_t helpColumn = 28;
