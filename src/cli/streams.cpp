@@ -64,7 +64,7 @@ void removeTemporary(OutputFile& output)
 }
 
 // Flushes a standard stream, closes any other file.
-bool close(OutputFile& output, std::string& error)
+bool closeOutput(OutputFile& output, std::string& error)
 {
     FILE* file = std::exchange(output.file, nullptr);
     errno = 0;
@@ -75,7 +75,7 @@ bool close(OutputFile& output, std::string& error)
 }
 
 // Renames the temporary file of a closed output onto it.
-bool rename(OutputFile& output, std::string& error)
+bool renameIntoPlace(OutputFile& output, std::string& error)
 {
     if (output.temporaryPath.empty())
         return true;
@@ -121,18 +121,21 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
         return true;
     }
     struct stat status;
-    const bool exists = stat(path.c_str(), &status) == 0;
-    if (exists && S_ISDIR(status.st_mode)) {
-        error = cannotWrite(path, EISDIR);
-        return false;
-    }
-    if (exists && (output.file = standardStreamWritingTo(status)))
-        return true;
-    if (exists && !S_ISREG(status.st_mode)) {
-        output.file = openNode(path);
-        if (!output.file)
-            error = cannotWrite(path, errno);
-        return output.file != nullptr;
+    if (stat(path.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) {
+            error = cannotWrite(path, EISDIR);
+            return false;
+        }
+        if (FILE* stream = standardStreamWritingTo(status)) {
+            output.file = stream;
+            return true;
+        }
+        if (!S_ISREG(status.st_mode)) {
+            output.file = openNode(path);
+            if (!output.file)
+                error = cannotWrite(path, errno);
+            return output.file != nullptr;
+        }
     }
     // Created and registered with the signals held, so that an interrupt
     // never finds a temporary file that it does not know of.
@@ -151,7 +154,7 @@ bool finishOutputs(const std::vector<OutputFile*>& outputs, std::string& error)
     bool written = true;
     for (OutputFile* output : outputs) {
         std::string reason;
-        if (!close(*output, reason) && written) {
+        if (!closeOutput(*output, reason) && written) {
             error = reason;
             written = false;
         }
@@ -159,7 +162,7 @@ bool finishOutputs(const std::vector<OutputFile*>& outputs, std::string& error)
     if (!written)
         return false;
     for (OutputFile* output : outputs)
-        if (!rename(*output, error))
+        if (!renameIntoPlace(*output, error))
             return false;
     return true;
 }
