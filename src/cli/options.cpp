@@ -150,6 +150,14 @@ const OptionEntry optionTable[] = {
      [](const std::string& v, CliOptions& o) {
          return parseWord(v, {{"red", MaskChannel::red}, {"alpha", MaskChannel::alpha}}, o.mask);
      }},
+    {"--tile", nullptr, nullptr,
+     "the image is one tile of an endless tiling: the bevel\n"
+     "carries on across each edge from the opposite one and\n"
+     "every pixel gets a normal, so that the tiles join\nwithout a seam",
+     [](const std::string&, CliOptions& o) {
+         o.settings.tile = true;
+         return true;
+     }},
     {"--flip-y", nullptr, nullptr,
      "green of the normal map points up the image (y up);\n"
      "without it green points down the rows (y down)",

@@ -15,11 +15,11 @@ bool wantsHeightMap(const CliOptions& options)
     return !options.heightMapPath.empty() || !options.heightDir.empty();
 }
 
-// Unit normals give every pixel its colour; the other rules leave the
-// outermost rows and columns as they were.
+// Tiles and unit normals give every pixel its colour; otherwise the
+// outermost rows and columns stay as they were.
 bool coloursFrame(const CliOptions& options)
 {
-    return options.settings.encoding == NormalEncoding::unit && !options.settings.probe;
+    return options.settings.tile || (options.settings.encoding == NormalEncoding::unit && !options.settings.probe);
 }
 
 // Calls `visit` with the place of every pixel whose colour the render gives.

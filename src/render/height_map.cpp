@@ -25,9 +25,10 @@ double surfaceHeight(float height, const RenderSettings& settings)
 double largestSurfaceHeight(HeightField heights, const RenderSettings& settings)
 {
     double largest = 0.0;
-    for (int y = 1; y <= heights.height - 2; ++y) {
+    const int frame = unvisitedFrame(settings.tile);
+    for (int y = frame; y < heights.height - frame; ++y) {
         const float* row = heights.row(y);
-        for (int x = 1; x <= heights.width - 2; ++x) {
+        for (int x = frame; x < heights.width - frame; ++x) {
             const double height = surfaceHeight(row[x], settings);
             if (std::isfinite(height))
                 largest = std::max(largest, height);

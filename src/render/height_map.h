@@ -14,7 +14,8 @@
 double surfaceHeight(float height, const RenderSettings& settings);
 
 // The largest finite surface height among the pixels that get a normal
-// (all but the outermost rows and columns), or 0 when none is inside.
+// (all but the outermost rows and columns, or all in a tile), or 0 when
+// none is inside.
 double largestSurfaceHeight(HeightField heights, const RenderSettings& settings);
 
 // Each pixel's surface height h as round(h / scale * 65535), heights above

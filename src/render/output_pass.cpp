@@ -34,6 +34,8 @@ struct PassContext {
     OutputPixels output;
     OutputRule rule;
     const NormalsOfBlock& normalsOfBlock;
+    // The visited rows and columns: first..last of each.
+    int firstRow, lastRow, firstColumn, lastColumn;
     // Stream position of the first draw of each row's blurred pixels.
     std::vector<uint64_t> rowFirstDraw;
 };
@@ -46,14 +48,15 @@ bool isInside(float height)
 // Blurred probe pixels draw 16 values each, in pass order: rows ascending,
 // columns ascending. Reserving the whole pass's draws up front gives every
 // row its own starting position, whichever thread renders it.
-std::vector<uint64_t> reserveRowDraws(HeightField heights)
+std::vector<uint64_t> reserveRowDraws(const PassContext& pass)
 {
+    const HeightField heights = pass.heights;
     std::vector<uint64_t> rowFirstDraw(static_cast<size_t>(std::max(heights.height, 0)));
     uint64_t draws = 0;
-    for (int y = 1; y <= heights.height - 2; ++y) {
+    for (int y = pass.firstRow; y <= pass.lastRow; ++y) {
         rowFirstDraw[y] = draws;
         const float* row = heights.row(y);
-        for (int x = 1; x <= heights.width - 2; ++x)
+        for (int x = pass.firstColumn; x <= pass.lastColumn; ++x)
             if (isInside(row[x]))
                 draws += drawsPerBlurredPixel;
     }
@@ -121,12 +124,15 @@ void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const Su
 // What the workers share: the first row of the next band to take, and how
 // many columns of each row are written.
 struct RowBoard {
-    RowBoard(int height, int columns) : columns(columns), columnsDone(new std::atomic<int>[height]()) {}
+    RowBoard(int height, int firstRow, int columns)
+        : columns(columns), nextBand(firstRow), columnsDone(new std::atomic<int>[height]())
+    {
+    }
 
     bool rowWritten(int y) const { return columnsDone[y].load(std::memory_order_relaxed) >= columns; }
 
     const int columns;
-    std::atomic<int> nextBand{1};
+    std::atomic<int> nextBand;
     std::unique_ptr<std::atomic<int>[]> columnsDone;
     // Only for the calling thread's wait for a row.
     std::mutex mutex;
@@ -142,31 +148,31 @@ struct RowBoard {
 // quicker than that report exactly the row fractions.
 class PassProgress {
 public:
-    PassProgress(const ProgressFn& progress, int height, std::chrono::milliseconds heartbeat)
-        : progress_(progress), height_(height), heartbeat_(heartbeat),
-          lastReport_(Clock::now())
+    PassProgress(const ProgressFn& progress, const PassContext& pass, std::chrono::milliseconds heartbeat)
+        : progress_(progress), height_(pass.heights.height), lastRow_(pass.lastRow),
+          writtenThrough_(pass.firstRow - 1), heartbeat_(heartbeat), lastReport_(Clock::now())
     {
     }
 
     // Reports what is new on the board; true once every row is written.
     bool update(const RowBoard& board)
     {
-        while (rowsWritten_ < height_ - 2 && board.rowWritten(rowsWritten_ + 1)) {
-            ++rowsWritten_;
-            if (rowsWritten_ % 10 == 0)
-                report(rowFraction(0.59, 0.4, rowsWritten_, height_));
+        while (writtenThrough_ < lastRow_ && board.rowWritten(writtenThrough_ + 1)) {
+            ++writtenThrough_;
+            if (writtenThrough_ % 10 == 0)
+                report(rowFraction(0.59, 0.4, writtenThrough_, height_));
         }
-        if (rowsWritten_ < height_ - 2 && hasHeartbeat() && Clock::now() - lastReport_ >= heartbeat_) {
-            const int next = rowsWritten_ + 1;
+        if (writtenThrough_ < lastRow_ && hasHeartbeat() && Clock::now() - lastReport_ >= heartbeat_) {
+            const int next = writtenThrough_ + 1;
             const double columns = board.columnsDone[next].load(std::memory_order_relaxed);
-            const double rows = rowsWritten_ + (board.columns > 0 ? columns / board.columns : 0.0);
+            const double rows = writtenThrough_ + (board.columns > 0 ? columns / board.columns : 0.0);
             report(rowFraction(0.59, 0.4, rows, height_));
         }
-        return rowsWritten_ == height_ - 2;
+        return writtenThrough_ == lastRow_;
     }
 
     // The first row not yet reported as written.
-    int awaitedRow() const { return rowsWritten_ + 1; }
+    int awaitedRow() const { return writtenThrough_ + 1; }
 
     bool hasHeartbeat() const { return heartbeat_ != noHeartbeat; }
 
@@ -193,9 +199,10 @@ private:
 
     const ProgressFn& progress_;
     int height_;
+    int lastRow_;
+    int writtenThrough_;  // every row up to it is written
     std::chrono::milliseconds heartbeat_;
     Clock::time_point lastReport_;
-    int rowsWritten_ = 0;
     double lastFraction_ = 0.0;
 };
 
@@ -205,19 +212,19 @@ template <typename AfterStep>
 void takeBands(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
                const AfterStep& afterStep)
 {
-    const int columns = pass.heights.width - 2, lastRow = pass.heights.height - 2;
+    const int lastRow = pass.lastRow, lastColumn = pass.lastColumn;
     for (int yBegin = board.nextBand.fetch_add(rowsPerBand); yBegin <= lastRow;
          yBegin = board.nextBand.fetch_add(rowsPerBand)) {
         const int yEnd = std::min(yBegin + rowsPerBand, lastRow + 1);
         uint64_t draws[rowsPerBand] = {};
         if (!pass.rowFirstDraw.empty())
             std::copy(pass.rowFirstDraw.begin() + yBegin, pass.rowFirstDraw.begin() + yEnd, draws);
-        for (int x = 1; x <= columns; x += columnsPerStep) {
-            const int xEnd = std::min(x + columnsPerStep, columns + 1);
+        for (int x = pass.firstColumn; x <= lastColumn; x += columnsPerStep) {
+            const int xEnd = std::min(x + columnsPerStep, lastColumn + 1);
             pass.normalsOfBlock(yBegin, yEnd, x, xEnd, normals);
             for (int y = yBegin; y < yEnd; ++y) {
                 writeColumns(pass, y, x, xEnd, normals + (y - yBegin) * (xEnd - x), draws[y - yBegin]);
-                board.columnsDone[y].store(xEnd - 1, std::memory_order_relaxed);
+                board.columnsDone[y].store(xEnd - pass.firstColumn, std::memory_order_relaxed);
             }
             afterStep();
         }
@@ -246,20 +253,21 @@ void writeOutputPass(HeightField heights, OutputPixels output, const OutputRule&
                      const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
                      std::chrono::milliseconds heartbeat)
 {
-    const int width = heights.width, height = heights.height;
-    if (height <= 2)
+    const int width = heights.width, height = heights.height, frame = unvisitedFrame(rule.tile);
+    const int rows = height - 2 * frame;
+    if (rows <= 0)
         return;
-    PassContext pass{heights, output, rule, normalsOfBlock, {}};
+    PassContext pass{heights, output, rule, normalsOfBlock, frame, height - 1 - frame, frame, width - 1 - frame, {}};
     if (rule.probe && probeIsBlurred(rule.specularity))
-        pass.rowFirstDraw = reserveRowDraws(heights);
-    const int bands = (height - 2 + rowsPerBand - 1) / rowsPerBand;
+        pass.rowFirstDraw = reserveRowDraws(pass);
+    const int bands = (rows + rowsPerBand - 1) / rowsPerBand;
     const int workers = std::min(workerCount(threads), bands);
 
     // Every buffer is made here, so that the helpers allocate nothing.
-    RowBoard board(height, width - 2);
+    RowBoard board(height, pass.firstRow, std::max(width - 2 * frame, 0));
     std::vector<std::vector<SurfaceNormal>> normals(
         static_cast<size_t>(workers), std::vector<SurfaceNormal>(static_cast<size_t>(rowsPerBand * columnsPerStep)));
-    PassProgress passProgress(progress, height, heartbeat);
+    PassProgress passProgress(progress, pass, heartbeat);
 
     // The calling thread is the first worker. Helpers that the system cannot
     // start are simply not there: the bytes never depend on how many run.

@@ -12,12 +12,14 @@
 #include "render/level_region.h"
 #include "render/normal_map.h"
 #include "render/normals/flat_round.h"
+#include "render/normals/kernel_radius.h"
 #include "render/normals/quotient_choice.h"
 #include "render/normals/round2.h"
 #include "render/output_pass.h"
 #include "render/render_workspace.h"
 #include "render/seeds.h"
 #include "render/worker_count.h"
+#include "render/wrapped_heights.h"
 
 namespace {
 
@@ -30,17 +32,43 @@ void report(const ProgressFn& progress, const char* text, double fraction)
 // Seeds, both distance passes and the distance field, as one float per
 // pixel in the workspace's distHoriz. The vertical components go back when
 // the field is made, so that the heap never holds more than two planes of
-// floats, then the height field and Round2's roots.
-void distanceField(PixelView<const uint8_t> input, bool invertInput, const ProgressFn& progress,
+// floats, then the height field and Round2's roots. A tile's passes take
+// two planes more, for the forward pass's vectors, from which its backward
+// pass may have to start rows again.
+void distanceField(PixelView<const uint8_t> input, const RenderSettings& settings, const ProgressFn& progress,
                    RenderWorkspace& buffers)
 {
     buffers.distHoriz.reshape(input.width, input.height);
     Plane<float> distVert(input.width, input.height);
-    scanSeeds(input, invertInput, buffers.distHoriz, distVert);
+    scanSeeds(input, settings.invertInput, buffers.distHoriz, distVert, settings.tile);
     report(progress, "Ormolo 2.0: Distance Transform...", 0.05);
-    propagateForward(buffers.distHoriz, distVert, progress);
-    propagateBackward(buffers.distHoriz, distVert, progress);
+    if (settings.tile) {
+        Plane<float> forwardH(input.width, input.height), forwardV(input.width, input.height);
+        propagateForwardWrapped(buffers.distHoriz, distVert, forwardH, forwardV, progress);
+        propagateBackwardWrapped(forwardH, forwardV, buffers.distHoriz, distVert, progress);
+    } else {
+        propagateForward(buffers.distHoriz, distVert, progress);
+        propagateBackward(buffers.distHoriz, distVert, progress);
+    }
     computeDistanceField(buffers.distHoriz, distVert, progress);
+}
+
+// The heights as the normal stages read them, where the region's pixel
+// (x, y) is pixel (x + offset, y + offset), and the radius at which their
+// neighbourhoods stop growing. A tile's are wrapped into `wrapped`.
+struct NormalHeights {
+    HeightField heights;
+    int offset;
+    int32_t coverRadius;
+};
+
+NormalHeights normalHeights(HeightField heights, const RenderSettings& settings, Plane<float>& wrapped)
+{
+    if (!settings.tile)
+        return {heights, 0, regionCoverRadius(heights.width, heights.height)};
+    const int32_t margin = tileMargin(heights, settings);
+    wrapHeights(heights, margin, wrapped);
+    return {wrapped, margin, tileCoverRadius(heights.width, heights.height)};
 }
 
 bool writesUnitNormals(const RenderSettings& settings)
@@ -93,14 +121,14 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
     report(progress, nullptr, 0.02);
     RenderWorkspace ownBuffers;
     RenderWorkspace& buffers = workspace ? *workspace : ownBuffers;
-    distanceField(input, settings.invertInput, progress, buffers);
+    distanceField(input, settings, progress, buffers);
     const PlaneView<float> heights = buffers.distHoriz;
     report(progress, "Ormolo 2.0: Computing height field...", 0.5);
     applyHeightProfile(heights, settings);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
 
     std::visit([&](auto view) { startOutput(input, view, writesUnitNormals(settings)); }, output);
-    const OutputRule rule{settings.probe, settings.specularity, settings.flipY, settings.encoding};
+    const OutputRule rule{settings.probe, settings.specularity, settings.flipY, settings.encoding, settings.tile};
     // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
     if (isLevelRegion(heights, level) && level > 0.0f) {
@@ -113,27 +141,30 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
         return;
     }
     const int workers = workersForRender(heights, settings, threads);
+    Plane<float> wrapped;
+    const NormalHeights field = normalHeights(heights, settings, wrapped);
+    const int offset = field.offset;
     if (settings.profile == SlopeProfile::round2) {
         Round2Kernel& kernel = buffers.round2;
-        remakeRound2Kernel(kernel, heights, settings);
+        remakeRound2Kernel(kernel, field.heights, settings, field.coverRadius);
         // Chosen here, before any worker starts, so that the first render's
         // measurement of both ways runs alone.
         const LengthQuotients quotients = bestLengthQuotients();
         writeOutputPass(heights, output, rule,
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            round2NormalsBlock(kernel, yBegin, yEnd, xBegin, xEnd, normals, defaultLaneSet(),
-                                               quotients);
+                            round2NormalsBlock(kernel, yBegin + offset, yEnd + offset, xBegin + offset,
+                                               xEnd + offset, normals, defaultLaneSet(), quotients);
                         },
                         workers, progress, heartbeat);
         // The roots go back with the render, so that a kept workspace holds
         // no more than the next render's distance transform starts with.
         kernel.rootHeight = {};
     } else {
-        const FlatRoundKernel kernel = makeFlatRoundKernel(heights, settings);
+        const FlatRoundKernel kernel = makeFlatRoundKernel(field.heights, settings, field.coverRadius);
         writeOutputPass(heights, output, rule,
                         [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                             for (int y = yBegin; y < yEnd; ++y)
-                                flatRoundNormalsRow(kernel, y, xBegin, xEnd,
+                                flatRoundNormalsRow(kernel, y + offset, xBegin + offset, xEnd + offset,
                                                     normals + (y - yBegin) * (xEnd - xBegin));
                         },
                         workers, progress, heartbeat);

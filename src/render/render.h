@@ -16,9 +16,9 @@ struct RenderWorkspace;
 // `input` and `output` are views of the same size (3 or 4 channels, alpha
 // last); they may share their bytes. With a probe in the settings the bevel
 // reflects it, otherwise it is encoded as a normal map. The outermost rows
-// and columns get no computed colour: they keep their input pixels, but
-// under the unit encoding they hold the flat normal like every outside
-// pixel, whose alpha is the input's. Only the unit encoding writes 16-bit
+// and columns get no computed colour, unless the settings make the region a
+// tile: they keep their input pixels, but under the unit encoding they hold
+// the flat normal like every outside pixel, whose alpha is the input's. Only the unit encoding writes 16-bit
 // samples (alpha scaled from the input's 8 bits).
 // `progress` (may be empty) receives the progress texts and fractions of a
 // final render, starting at 0.01, on the calling thread. `threads` 0 uses

@@ -42,7 +42,21 @@ enum class NormalEncoding {
              // the outermost rows and columns hold the flat normal (0, 0, 1)
 };
 
+// How many of the outermost rows and columns on each side get no normal:
+// none in a tile, whose edge pixels have neighbours all round.
+inline int unvisitedFrame(bool tile)
+{
+    return tile ? 0 : 1;
+}
+
 struct RenderSettings {
+    // The region. A tile is one period of an endless tiling in both
+    // directions: distances and neighbourhoods carry on across each edge
+    // from the opposite one, and every pixel gets a normal, the outermost
+    // rows and columns too. Otherwise the region's edge ends the shape's
+    // world, and its outermost rows and columns get none.
+    bool tile = false;
+
     // The bevel.
     bool invertInput = false;
     SlopeProfile profile = SlopeProfile::round2;

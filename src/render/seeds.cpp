@@ -41,10 +41,17 @@ void writeSeed(uint8_t val, Situation situation, float& horiz, float& vert)
     vert = seedTable.vert[val][situation];
 }
 
+// The axis of the darkest neighbour, by the stored (never inverted) values;
+// ties go vertical.
+Situation coverAxis(uint8_t left, uint8_t right, uint8_t above, uint8_t below)
+{
+    return static_cast<Situation>(coverVertical + (std::min(left, right) < std::min(above, below)));
+}
+
 } // namespace
 
 void scanSeeds(PixelView<const uint8_t> pixels, bool invertInput, PlaneView<float> distHoriz,
-               PlaneView<float> distVert)
+               PlaneView<float> distVert, bool wrap)
 {
     // Inversion of a byte b is 255 - b, its bitwise complement.
     const uint8_t flip = invertInput ? 255 : 0;
@@ -53,22 +60,31 @@ void scanSeeds(PixelView<const uint8_t> pixels, bool invertInput, PlaneView<floa
         const uint8_t* row = pixels.row(y);
         float* horiz = distHoriz.row(y);
         float* vert = distVert.row(y);
-        if (y == 0 || y == height - 1 || width <= 2) {
+        if (!wrap && (y == 0 || y == height - 1 || width <= 2)) {
             for (int x = 0; x < width; ++x)
                 writeSeed(pixels.at(x, y)[0] ^ flip, onBorder, horiz[x], vert[x]);
             continue;
         }
-        const uint8_t* rowAbove = pixels.row(y - 1);
-        const uint8_t* rowBelow = pixels.row(y + 1);
-        writeSeed(row[0] ^ flip, onBorder, horiz[0], vert[0]);
+        const uint8_t* rowAbove = pixels.row(y == 0 ? height - 1 : y - 1);
+        const uint8_t* rowBelow = pixels.row(y == height - 1 ? 0 : y + 1);
+        // The first and last columns: on the border, or with their side
+        // neighbours across the opposite edge.
+        const auto classifyEdge = [&](int x) {
+            const Situation situation =
+                wrap ? coverAxis(pixels.at(x == 0 ? width - 1 : x - 1, y)[0],
+                                 pixels.at(x == width - 1 ? 0 : x + 1, y)[0], rowAbove[x * channels],
+                                 rowBelow[x * channels])
+                     : onBorder;
+            writeSeed(pixels.at(x, y)[0] ^ flip, situation, horiz[x], vert[x]);
+        };
+        classifyEdge(0);
         for (int x = 1; x <= width - 2; ++x) {
-            // The axis of the darkest neighbour, by the stored (never
-            // inverted) values; ties go vertical.
             const size_t at = static_cast<size_t>(x) * channels;
-            const bool horizontal = std::min(row[at - channels], row[at + channels]) <
-                                    std::min(rowAbove[at], rowBelow[at]);
-            writeSeed(row[at] ^ flip, static_cast<Situation>(coverVertical + horizontal), horiz[x], vert[x]);
+            writeSeed(row[at] ^ flip,
+                      coverAxis(row[at - channels], row[at + channels], rowAbove[at], rowBelow[at]),
+                      horiz[x], vert[x]);
         }
-        writeSeed(pixels.at(width - 1, y)[0] ^ flip, onBorder, horiz[width - 1], vert[width - 1]);
+        if (width > 1)
+            classifyEdge(width - 1);
     }
 }

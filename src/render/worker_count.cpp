@@ -18,10 +18,11 @@ double neighbourVisits(HeightField heights, const RenderSettings& settings, doub
     const bool flat = settings.profile == SlopeProfile::flat;
     const float flatCap = static_cast<float>(std::max(settings.maxFlatRadius, 0));
     const float widest = static_cast<float>(std::max(heights.width, heights.height));
+    const int frame = unvisitedFrame(settings.tile);
     double visits = 0.0;
-    for (int y = 1; y <= heights.height - 2 && visits < enough; ++y) {
+    for (int y = frame; y < heights.height - frame && visits < enough; ++y) {
         const float* row = heights.row(y);
-        for (int x = 1; x <= heights.width - 2; ++x) {
+        for (int x = frame; x < heights.width - frame; ++x) {
             if (!(row[x] > 0.0f))
                 continue;
             float radius = std::min(row[x] + 2.0f, widest);

@@ -85,12 +85,17 @@ bool componentByClosedForm(float meanSlope, float& component)
 
 FlatRoundKernel makeFlatRoundKernel(HeightField heights, const RenderSettings& settings)
 {
+    return makeFlatRoundKernel(heights, settings, regionCoverRadius(heights.width, heights.height));
+}
+
+FlatRoundKernel makeFlatRoundKernel(HeightField heights, const RenderSettings& settings, int32_t coverRadius)
+{
     FlatRoundKernel kernel;
     kernel.heights = heights;
     kernel.flat = settings.profile == SlopeProfile::flat;
     kernel.maxFlatRadius = settings.maxFlatRadius;
-    kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
-    int32_t radius = largestKernelRadius(heights);
+    kernel.coverRadius = coverRadius;
+    int32_t radius = largestKernelRadius(heights, coverRadius);
     if (kernel.flat)
         radius = std::min(radius, kernel.maxFlatRadius);
     kernel.shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);

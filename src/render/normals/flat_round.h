@@ -36,6 +36,10 @@ struct FlatRoundKernel {
     std::vector<DiscWeights> wholeDisc;
 };
 
+// Neighbourhoods stop growing at `coverRadius`: at the region's own cover
+// radius (regionCoverRadius), where they take in the whole region, unless a
+// caller's field holds more than one region's worth of neighbours.
+FlatRoundKernel makeFlatRoundKernel(HeightField heights, const RenderSettings& settings, int32_t coverRadius);
 FlatRoundKernel makeFlatRoundKernel(HeightField heights, const RenderSettings& settings);
 
 // The disc radius of a pixel of this height; negative for none at all.

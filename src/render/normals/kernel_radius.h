@@ -28,8 +28,9 @@ inline int32_t kernelRadius(float height, int32_t coverRadius)
 }
 
 // The largest radius any visited inside pixel (rows 1..height-2, columns
-// 1..width-2, height > 0) asks for, or -1 when there is none.
-inline int32_t largestKernelRadius(HeightField heights)
+// 1..width-2, height > 0) asks for when radii saturate at `coverRadius`, or
+// -1 when there is none.
+inline int32_t largestKernelRadius(HeightField heights, int32_t coverRadius)
 {
     float highest = 0.0f;
     for (int y = 1; y <= heights.height - 2; ++y) {
@@ -38,5 +39,5 @@ inline int32_t largestKernelRadius(HeightField heights)
             if (row[x] > highest)
                 highest = row[x];
     }
-    return highest > 0.0f ? kernelRadius(highest, regionCoverRadius(heights.width, heights.height)) : -1;
+    return highest > 0.0f ? kernelRadius(highest, coverRadius) : -1;
 }

@@ -19,16 +19,17 @@ float rootOfSum(float sum)
 Round2Kernel makeRound2Kernel(HeightField heights, const RenderSettings& settings)
 {
     Round2Kernel kernel;
-    remakeRound2Kernel(kernel, heights, settings);
+    remakeRound2Kernel(kernel, heights, settings, regionCoverRadius(heights.width, heights.height));
     return kernel;
 }
 
-void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const RenderSettings& settings)
+void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const RenderSettings& settings,
+                        int32_t coverRadius)
 {
     kernel.heights = heights;
     kernel.depth = settings.depthRound2;
-    kernel.coverRadius = regionCoverRadius(heights.width, heights.height);
-    const int32_t radius = largestKernelRadius(heights);
+    kernel.coverRadius = coverRadius;
+    const int32_t radius = largestKernelRadius(heights, coverRadius);
     const OffsetTableShape shape = offsetTableShape(std::max(radius, 0), heights.width, heights.height);
     kernel.quadrant = {shape.halfWidth, shape.halfHeight};
     kernel.length.resize(kernel.quadrant.size());

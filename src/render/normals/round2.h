@@ -25,10 +25,14 @@ struct Round2Kernel {
     Plane<double> rootHeight;              // sqrt of every region pixel's height
 };
 
+// Neighbourhoods stop growing at the region's own cover radius
+// (regionCoverRadius), where they take in the whole region.
 Round2Kernel makeRound2Kernel(HeightField heights, const RenderSettings& settings);
 
-// The same, made in `kernel` on the memory its tables and roots have.
-void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const RenderSettings& settings);
+// The same, made in `kernel` on the memory its tables and roots have, with
+// neighbourhoods that stop growing at `coverRadius`.
+void remakeRound2Kernel(Round2Kernel& kernel, HeightField heights, const RenderSettings& settings,
+                        int32_t coverRadius);
 
 // The half-width of the square window that trims a disc of this radius.
 int32_t round2WindowHalfWidth(int32_t radius);

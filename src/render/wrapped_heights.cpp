@@ -1,0 +1,53 @@
+#include "render/wrapped_heights.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+#include "render/normals/kernel_radius.h"
+
+namespace {
+
+// i modulo size, in 0..size-1 for any i, negative ones included.
+int wrappedIndex(int64_t i, int size)
+{
+    const int64_t rest = i % size;
+    return static_cast<int>(rest < 0 ? rest + size : rest);
+}
+
+} // namespace
+
+int32_t tileCoverRadius(int width, int height)
+{
+    return regionCoverRadius(width, height);
+}
+
+int32_t tileMargin(HeightField tile, const RenderSettings& settings)
+{
+    float highest = 0.0f;
+    for (size_t i = 0; i < tile.count(); ++i)
+        highest = std::max(highest, tile.data[i]);  // NaN heights, never inside, drop out
+    if (!(highest > 0.0f))
+        return 0;
+    int32_t radius = kernelRadius(highest, tileCoverRadius(tile.width, tile.height));
+    if (settings.profile == SlopeProfile::flat)
+        radius = std::min(radius, settings.maxFlatRadius);
+    return std::max(radius, 0);
+}
+
+void wrapHeights(HeightField tile, int32_t margin, Plane<float>& field)
+{
+    const int64_t width = tile.width + 2 * int64_t{margin}, height = tile.height + 2 * int64_t{margin};
+    if (width > INT_MAX || height > INT_MAX)
+        throw std::bad_alloc();
+    field.reshape(static_cast<int>(width), static_cast<int>(height));
+    for (int y = 0; y < field.height; ++y) {
+        const float* source = tile.row(wrappedIndex(int64_t{y} - margin, tile.height));
+        float* row = field.row(y);
+        int x = wrappedIndex(-int64_t{margin}, tile.width);
+        for (int column = 0; column < field.width; ++column) {
+            row[column] = source[x];
+            x = x + 1 == tile.width ? 0 : x + 1;
+        }
+    }
+}
