@@ -30,6 +30,7 @@ BenchInputs makeBenchInputs()
     drawText(inputs.preview60, "SLO", 60, 10, 262);
     inputs.white = blankImage(2000, 2000, 3);
     inputs.white.pixels.assign(inputs.white.pixels.size(), 255);
+    inputs.bricks = bricksTile(1024);
     inputs.probe = probeImage(256);
     return inputs;
 }

@@ -13,6 +13,7 @@ struct BenchInputs {
     Image poster;     // 2048 x 2048, text and discs
     Image preview60;  // 512 x 512 preview area over text 60 px thick
     Image white;      // 2000 x 2000 white: a layer without any edge
+    Image bricks;     // 1024 x 1024 tile of a seamless pattern
     ProbeImage probe;      // 256 x 256 spherical probe: a lit ball on a gradient
 };
 

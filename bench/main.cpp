@@ -1,7 +1,8 @@
 // Benchmark of the renderer: speed against the literal transcription on the
 // same inputs in the same process, distance transform time, peak heap and
-// byte identity; then the command-line tool's work on the poster end to
-// end (PNG read, render, PNG write). Run by hand:
+// byte identity; then the cost of a seamless tile against an ordinary
+// render, and the command-line tool's work on the poster end to end (PNG
+// read, render, PNG write). Run by hand:
 //
 //   ormolo_bench [--quick] [--threads N] [NAME-FILTER...]
 //   ormolo_bench --thickness [--threads N]
@@ -26,6 +27,7 @@
 #include "render/normals/lane_set.h"
 #include "render/normals/quotient_choice.h"
 #include "thickness_sweep.h"
+#include "tile_timing.h"
 #include "timing.h"
 
 namespace {
@@ -180,7 +182,8 @@ int main(int argc, char** argv)
                     static_cast<double>(heapPeak) / (megapixels(image) * 1e6), identical.c_str());
         std::fflush(stdout);
     }
-    printEndToEnd(inputs.poster, "poster2048", options.threads, options.quick,
-                  [&](const std::string& name) { return selected(options, name); });
+    const auto include = [&](const std::string& name) { return selected(options, name); };
+    printTileTimes(inputs.bricks, "bricks1024", options.threads, options.quick, include);
+    printEndToEnd(inputs.poster, "poster2048", options.threads, options.quick, include);
     return 0;
 }

@@ -118,6 +118,27 @@ Image posterImage()
     return image;
 }
 
+Image bricksTile(int size)
+{
+    Image image = blankImage(size, size, 3);
+    // Each shape is drawn in every copy of the tile that reaches into it.
+    const auto drawWrapped = [&](Point a, Point b, double radius) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                drawCapsule(image, {a.x + dx * size, a.y + dy * size}, {b.x + dx * size, b.y + dy * size},
+                            radius);
+    };
+    const double course = 64.0, brick = 128.0, thickness = 48.0;
+    for (int row = 0; row * course < size; ++row) {
+        const double y = row * course + course / 2 + 0.3;
+        const double offset = row % 2 ? brick / 2 : 0.0;
+        for (double x = offset; x < size; x += brick)
+            drawWrapped({x + thickness / 2 + 4.2, y}, {x + brick - thickness / 2 - 4.2, y}, thickness / 2);
+    }
+    drawWrapped({0.0, 0.0}, {0.0, 0.0}, 40.0);
+    return image;
+}
+
 ProbeImage probeImage(int size)
 {
     ProbeImage probe{size, size, false, std::vector<uint8_t>(static_cast<size_t>(size) * size * 4, 255)};

@@ -25,3 +25,9 @@ ProbeImage probeImage(int size);
 // Text 40 px thick and discs of radius 100 to 150, with a line of text
 // 60 px thick, on a 2048 x 2048 canvas.
 Image posterImage();
+
+// A size x size tile of a seamless pattern (size a multiple of 256): bricks
+// 48 px thick in courses that are offset by half a brick, so that bricks
+// cross the left and right edges, and a rivet of radius 40 centred on the
+// corner, which wraps around into all four corners.
+Image bricksTile(int size);

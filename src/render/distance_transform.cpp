@@ -31,9 +31,8 @@ float nextAbove(float length)
     return length;
 }
 
-// Columns first..last. `step` is +1 in the forward pass and -1 in the
-// backward pass: the side neighbour lies at x - step, the diagonal one at
-// x + step in `across`, which must hold that column too.
+// One column, from its neighbours straight across and diagonally across in
+// the row visited before and its own vector.
 // Equal lengths keep the earlier candidate (side, then straight across,
 // then diagonal), and the pixel keeps its vector unless a candidate is
 // strictly shorter. So the side candidate wins exactly when it is no longer
@@ -41,6 +40,27 @@ float nextAbove(float length)
 // vector; otherwise the pixel takes what it would without it. Every
 // candidate is at least 1 long, so outside pixels (0, 0) and partly covered
 // seeds (shorter than 1) never change.
+inline void preparePixel(float straightH, float straightV, float diagonalH, float diagonalV, float ownH,
+                         float ownV, float& outH, float& outV, float& outLimit)
+{
+    const float h2 = straightH, v2 = straightV + 1.0f;
+    const float h3 = diagonalH + 1.0f, v3 = diagonalV + 1.0f;
+    const float s2 = h2 * h2 + v2 * v2;
+    const float s3 = h3 * h3 + v3 * v3;
+    const bool diagonal = s2 > s3;
+    const float bestH = diagonal ? h3 : h2, bestV = diagonal ? v3 : v2;
+    const float bestLength = diagonal ? s3 : s2;
+    const float ownLength = ownH * ownH + ownV * ownV;
+    const bool replace = ownLength > bestLength;
+    outH = replace ? bestH : ownH;
+    outV = replace ? bestV : ownV;
+    const float aboveBest = nextAbove(bestLength);
+    outLimit = ownLength < aboveBest ? ownLength : aboveBest;
+}
+
+// Columns first..last. `step` is +1 in the forward pass and -1 in the
+// backward pass: the side neighbour lies at x - step, the diagonal one at
+// x + step in `across`, which must hold that column too.
 template <int step>
 void prepareRow(const float* __restrict acrossH, const float* __restrict acrossV,
                 const float* __restrict ownH, const float* __restrict ownV, int first, int last,
@@ -49,21 +69,24 @@ void prepareRow(const float* __restrict acrossH, const float* __restrict acrossV
     float* __restrict outH = out.h.data();
     float* __restrict outV = out.v.data();
     float* __restrict outLimit = out.sideLimit.data();
-    for (int x = first; x <= last; ++x) {
-        const float h2 = acrossH[x], v2 = acrossV[x] + 1.0f;
-        const float h3 = acrossH[x + step] + 1.0f, v3 = acrossV[x + step] + 1.0f;
-        const float s2 = h2 * h2 + v2 * v2;
-        const float s3 = h3 * h3 + v3 * v3;
-        const bool diagonal = s2 > s3;
-        const float bestH = diagonal ? h3 : h2, bestV = diagonal ? v3 : v2;
-        const float bestLength = diagonal ? s3 : s2;
-        const float ownLength = ownH[x] * ownH[x] + ownV[x] * ownV[x];
-        const bool replace = ownLength > bestLength;
-        outH[x] = replace ? bestH : ownH[x];
-        outV[x] = replace ? bestV : ownV[x];
-        const float aboveBest = nextAbove(bestLength);
-        outLimit[x] = ownLength < aboveBest ? ownLength : aboveBest;
-    }
+    for (int x = first; x <= last; ++x)
+        preparePixel(acrossH[x], acrossV[x], acrossH[x + step], acrossV[x + step], ownH[x], ownV[x], outH[x],
+                     outV[x], outLimit[x]);
+}
+
+// Every column of a row of a tile. The last column in pass order has its
+// diagonal neighbour across the opposite edge: the first column in pass
+// order.
+template <int step>
+void prepareWrappedRow(const float* acrossH, const float* acrossV, const float* ownH, const float* ownV,
+                       int width, PreparedRow& out)
+{
+    const int first = step > 0 ? 0 : width - 1;
+    const int last = width - 1 - first;
+    prepareRow<step>(acrossH, acrossV, ownH, ownV, std::min(first, last - step), std::max(first, last - step),
+                     out);
+    preparePixel(acrossH[last], acrossV[last], acrossH[first], acrossV[first], ownH[last], ownV[last],
+                 out.h[last], out.v[last], out.sideLimit[last]);
 }
 
 // One comparison per pixel on the chain through the side neighbour: (sideH,
@@ -125,31 +148,6 @@ void relaxWrappedRow(float* __restrict h, float* __restrict v, int width, const 
     }
 }
 
-// A row across as the pixels of a tile's row see it: with the neighbour
-// beyond each end, which is the other end's column.
-class WrappedRow {
-public:
-    explicit WrappedRow(int width) : h_(static_cast<size_t>(width) + 2), v_(static_cast<size_t>(width) + 2) {}
-
-    void take(const float* h, const float* v)
-    {
-        const size_t width = h_.size() - 2;
-        std::copy(h, h + width, h_.begin() + 1);
-        std::copy(v, v + width, v_.begin() + 1);
-        h_.front() = h[width - 1];
-        v_.front() = v[width - 1];
-        h_.back() = h[0];
-        v_.back() = v[0];
-    }
-
-    // Column x at [x], for x from -1 to width.
-    const float* h() const { return h_.data() + 1; }
-    const float* v() const { return v_.data() + 1; }
-
-private:
-    std::vector<float> h_, v_;
-};
-
 // A pass over a tile, which repeats endlessly in both directions: its
 // vectors are those that an endless tiling settles to far from any edge of
 // the layout, the same in every copy of the tile. Each pixel is computed
@@ -167,26 +165,25 @@ void propagateWrapped(PlaneView<const float> fromH, PlaneView<const float> fromV
     const int width = fromH.width, height = fromH.height;
     const int firstRow = step > 0 ? 0 : height - 1;
     const int lastRow = height - 1 - firstRow;
-    const auto rowAcross = [&](int y) { return y == firstRow ? lastRow : y - step; };
     PreparedRow prepared(width);
-    WrappedRow across(width);
-    const auto relax = [&](int y, float* h, float* v) {
-        prepareRow<step>(across.h(), across.v(), fromH.row(y), fromV.row(y), 0, width - 1, prepared);
+    // Row y from the row across in `acrossH` and `acrossV`, into h and v.
+    const auto relax = [&](int y, PlaneView<const float> acrossH, PlaneView<const float> acrossV, float* h,
+                           float* v) {
+        const int across = y == firstRow ? lastRow : y - step;
+        prepareWrappedRow<step>(acrossH.row(across), acrossV.row(across), fromH.row(y), fromV.row(y), width,
+                                prepared);
         relaxWrappedRow<step>(h, v, width, prepared);
     };
     for (int y = firstRow; y != lastRow + step; y += step) {
-        const int acrossRow = rowAcross(y);
         if (y == firstRow)
-            across.take(fromH.row(acrossRow), fromV.row(acrossRow));
+            relax(y, fromH, fromV, intoH.row(y), intoV.row(y));
         else
-            across.take(intoH.row(acrossRow), intoV.row(acrossRow));
-        relax(y, intoH.row(y), intoV.row(y));
+            relax(y, intoH, intoV, intoH.row(y), intoV.row(y));
         reportRow(progress, progressBase, 0.15, y, height);
     }
     std::vector<float> rowH(width), rowV(width);
     for (int y = firstRow;; y = y == lastRow ? firstRow : y + step) {
-        across.take(intoH.row(rowAcross(y)), intoV.row(rowAcross(y)));
-        relax(y, rowH.data(), rowV.data());
+        relax(y, intoH, intoV, rowH.data(), rowV.data());
         float* storedH = intoH.row(y);
         float* storedV = intoV.row(y);
         if (std::equal(rowH.begin(), rowH.end(), storedH) && std::equal(rowV.begin(), rowV.end(), storedV))

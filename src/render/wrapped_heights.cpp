@@ -44,10 +44,14 @@ void wrapHeights(HeightField tile, int32_t margin, Plane<float>& field)
     for (int y = 0; y < field.height; ++y) {
         const float* source = tile.row(wrappedIndex(int64_t{y} - margin, tile.height));
         float* row = field.row(y);
+        // Runs of the tile's row, the first from the column that lies
+        // `margin` columns before column 0.
         int x = wrappedIndex(-int64_t{margin}, tile.width);
-        for (int column = 0; column < field.width; ++column) {
-            row[column] = source[x];
-            x = x + 1 == tile.width ? 0 : x + 1;
+        for (int column = 0; column < field.width;) {
+            const int run = std::min(tile.width - x, field.width - column);
+            std::copy_n(source + x, run, row + column);
+            column += run;
+            x = 0;
         }
     }
 }
