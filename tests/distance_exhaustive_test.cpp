@@ -54,4 +54,46 @@ TEST(DistancePasses, MatchReferenceOnTieRichMasks)
         }
 }
 
+// Whether every pixel of a tile holds what its step gives it from its start
+// vector and its three neighbours' final vectors, taken across the opposite
+// edge where they lie beyond one. `step` is +1 for the forward pass, -1 for
+// the backward pass.
+bool settled(const ReferenceVectors& start, const ReferenceVectors& final, int width, int height, int step)
+{
+    const auto at = [&](int x, int y) { return (y + height) % height * width + (x + width) % width; };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            ReferenceVectors stepped = final;
+            stepped.distHoriz[at(x, y)] = start.distHoriz[at(x, y)];
+            stepped.distVert[at(x, y)] = start.distVert[at(x, y)];
+            referenceRelaxPixel(stepped, at(x, y), at(x - step, y), at(x, y - step), at(x + step, y - step));
+            if (stepped.distHoriz[at(x, y)] != final.distHoriz[at(x, y)] ||
+                stepped.distVert[at(x, y)] != final.distVert[at(x, y)])
+                return false;
+        }
+    return true;
+}
+
+TEST(DistancePasses, WrappedPassesSettleEveryPixelOfATile)
+{
+    std::mt19937 rng(18);
+    const int sizes[][2] = {{1, 1}, {2, 3}, {3, 1}, {3, 3}, {4, 2}, {1, 9}, {9, 1}, {17, 5}, {33, 21}, {5, 71}};
+    for (const auto& size : sizes)
+        for (int density : {0, 2, 10, 60, 300}) {
+            const int width = size[0], height = size[1];
+            const auto pixels = maskImage(dottedMask(rng, width, height, density), 3);
+            const auto plane = [&](std::vector<float>& values) { return planeOf(values, width, height); };
+            ReferenceVectors seeds{std::vector<float>(static_cast<size_t>(width) * height),
+                                   std::vector<float>(static_cast<size_t>(width) * height)};
+            scanSeeds(pixelsOf(pixels, width, height, 3), false, plane(seeds.distHoriz), plane(seeds.distVert), true);
+            ReferenceVectors forward = seeds, backward = seeds;
+            propagateForwardWrapped(plane(seeds.distHoriz), plane(seeds.distVert), plane(forward.distHoriz),
+                                    plane(forward.distVert), {});
+            EXPECT_TRUE(settled(seeds, forward, width, height, 1)) << width << "x" << height << " " << density;
+            propagateBackwardWrapped(plane(forward.distHoriz), plane(forward.distVert), plane(backward.distHoriz),
+                                     plane(backward.distVert), {});
+            EXPECT_TRUE(settled(forward, backward, width, height, -1)) << width << "x" << height << " " << density;
+        }
+}
+
 } // namespace

@@ -40,6 +40,7 @@ void expectSameOptions(const CliOptions& got, const CliOptions& want)
     EXPECT_TRUE(sameBits(g.depthRound2, w.depthRound2)) << g.depthRound2;
     EXPECT_TRUE(sameBits(g.specularity, w.specularity)) << g.specularity;
     EXPECT_EQ(g.flipY, w.flipY);
+    EXPECT_EQ(g.tile, w.tile);
     EXPECT_EQ(g.probe, w.probe);
     EXPECT_EQ(g.encoding, w.encoding);
     EXPECT_EQ(got.bits, want.bits);
@@ -120,6 +121,7 @@ TEST(Options, AcceptedCommandLinesSetExactlyTheirSettings)
          }},
         {"red mask and one thread", {"--mask=red", "--threads", "1", "in.png", "out.png"},
          [](CliOptions& o) { o.threads = 1; }},
+        {"a seamless tile", {"--tile", "in.png", "out.png"}, [](CliOptions& o) { o.settings.tile = true; }},
         {"smallest files", {"--compression", "small", "in.png", "out.png"},
          [](CliOptions& o) { o.compression = PngCompression::small; }},
         {"16-bit unit normals with a height map",

@@ -53,19 +53,16 @@ ReferenceVectors referenceSeeds(const std::vector<uint8_t>& pixels, int width, i
     return out;
 }
 
-namespace {
-
-void relaxPixel(ReferenceVectors& d, int at, int n1, int n2, int n3, float dh1, float dv1,
-                float dh2, float dv2, float dh3, float dv3)
+void referenceRelaxPixel(ReferenceVectors& d, int at, int n1, int n2, int n3)
 {
     float h = d.distHoriz[at], v = d.distVert[at];
     if (!(h > 0 || v > 0))
         return;
-    float hn1 = d.distHoriz[n1] + dh1, vn1 = d.distVert[n1] + dv1;
+    float hn1 = d.distHoriz[n1] + 1, vn1 = d.distVert[n1];
     float sn1 = hn1 * hn1 + vn1 * vn1;
-    float hn2 = d.distHoriz[n2] + dh2, vn2 = d.distVert[n2] + dv2;
+    float hn2 = d.distHoriz[n2], vn2 = d.distVert[n2] + 1;
     float sn2 = hn2 * hn2 + vn2 * vn2;
-    float hn3 = d.distHoriz[n3] + dh3, vn3 = d.distVert[n3] + dv3;
+    float hn3 = d.distHoriz[n3] + 1, vn3 = d.distVert[n3] + 1;
     float sn3 = hn3 * hn3 + vn3 * vn3;
     if (sn1 > sn2) {
         sn1 = sn2;
@@ -83,14 +80,12 @@ void relaxPixel(ReferenceVectors& d, int at, int n1, int n2, int n3, float dh1, 
     }
 }
 
-} // namespace
-
 void referenceForwardPass(ReferenceVectors& d, int width, int height)
 {
     for (int y = 1; y < height; y++)
         for (int x = 1; x < width - 1; x++) {
             int at = y * width + x;
-            relaxPixel(d, at, at - 1, at - width, at - width + 1, 1, 0, 0, 1, 1, 1);
+            referenceRelaxPixel(d, at, at - 1, at - width, at - width + 1);
         }
 }
 
@@ -99,7 +94,7 @@ void referenceBackwardPass(ReferenceVectors& d, int width, int height)
     for (int y = height - 2; y >= 0; y--)
         for (int x = width - 2; x >= 1; x--) {
             int at = y * width + x;
-            relaxPixel(d, at, at + 1, at + width, at + width - 1, 1, 0, 0, 1, 1, 1);
+            referenceRelaxPixel(d, at, at + 1, at + width, at + width - 1);
         }
 }
 

@@ -17,6 +17,10 @@ struct ReferenceVectors {
 
 ReferenceVectors referenceSeeds(const std::vector<uint8_t>& pixels, int width, int height,
                                 int channels, bool invertInput);
+// The step of pixel `at` in either pass, against its side neighbour n1, the
+// neighbour straight across n2 and the diagonal one n3 (elements of the same
+// vectors).
+void referenceRelaxPixel(ReferenceVectors& vectors, int at, int n1, int n2, int n3);
 void referenceForwardPass(ReferenceVectors& vectors, int width, int height);
 void referenceBackwardPass(ReferenceVectors& vectors, int width, int height);
 std::vector<float> referenceHeightField(const std::vector<uint8_t>& pixels, int width, int height,

@@ -132,13 +132,47 @@ TEST(Tile, EqualsTheMiddleOfALayoutOfCopies)
 
                 const int copies = shape.copies, channels = tile.channels;
                 EXPECT_EQ(rendered.pixels, middleOf(laid.pixels, tile.width, tile.height, channels, copies));
-                if (output.bits == 16)
+                if (output.bits == 16) {
                     EXPECT_EQ(extras.wideOutput.samples,
                               middleOf(laidExtras.wideOutput.samples, tile.width, tile.height, channels, copies));
-                if (!output.probe)
+                }
+                if (!output.probe) {
                     EXPECT_EQ(extras.heightMap.samples,
                               middleOf(laidExtras.heightMap.samples, tile.width, tile.height, 1, copies));
+                }
             }
+}
+
+TEST(Tile, BlurredProbeDrawsRunOverEveryRowInOrder)
+{
+    // Columns 3 to 9 of every row are inside (a grey edge pixel on each
+    // side) and all rows alike, so each row's blurred pixels draw the same
+    // count in order; a render whose draws start one row's worth later shows
+    // each row's colours one row higher, the first and last rows included.
+    const int width = 16, height = 9, insidePerRow = 7;
+    const Image tile{width, height, 3, maskImage(maskOf(width, height, [](int x, int) {
+                         return x == 3 || x == 9 ? 100 : x > 3 && x < 9 ? 255 : 0;
+                     }), 3)};
+    const ProbeImage probe = gradientProbe();
+    CliOptions options;
+    options.settings.tile = true;
+    options.settings.probe = &probe;
+    options.settings.specularity = 0.3;
+    const auto rendered = [&](uint64_t seed) {
+        options.seed = seed;
+        Image image = tile;
+        RenderedExtras extras;
+        EXPECT_TRUE(renderImage(image, options, {}, extras));
+        return image.pixels;
+    };
+    const std::vector<uint8_t> first = rendered(40);
+    EXPECT_EQ(rendered(40), first);
+    const std::vector<uint8_t> later = rendered(40 + 16 * insidePerRow);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    EXPECT_NE(std::vector<uint8_t>(first.begin(), first.begin() + rowBytes),
+              std::vector<uint8_t>(first.begin() + rowBytes, first.begin() + 2 * rowBytes));
+    EXPECT_EQ(std::vector<uint8_t>(later.begin(), later.end() - rowBytes),
+              std::vector<uint8_t>(first.begin() + rowBytes, first.end()));
 }
 
 } // namespace

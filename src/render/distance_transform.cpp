@@ -83,8 +83,7 @@ void prepareWrappedRow(const float* acrossH, const float* acrossV, const float* 
 {
     const int first = step > 0 ? 0 : width - 1;
     const int last = width - 1 - first;
-    prepareRow<step>(acrossH, acrossV, ownH, ownV, std::min(first, last - step), std::max(first, last - step),
-                     out);
+    prepareRow<step>(acrossH, acrossV, ownH, ownV, step > 0 ? 0 : 1, step > 0 ? width - 2 : width - 1, out);
     preparePixel(acrossH[last], acrossV[last], acrossH[first], acrossV[first], ownH[last], ownV[last],
                  out.h[last], out.v[last], out.sideLimit[last]);
 }
