@@ -23,4 +23,19 @@ $tool --probe samples/probes/chrome.png --specularity 0.9 --seed 0 "$shape" "$pi
 # byte for byte the same.
 convert samples/probes/chrome.png samples/probes/gold.png samples/probes/plastic.png \
     -resize 50% +append -strip "$pictures/probes.png"
+
+# A seamless tile: a panel with a round hole, rolled by half its size so that
+# the panel crosses every edge and the hole wraps around the corners; its
+# unit normal map (y up) repeated 2 x 2, rendered as an ordinary image and
+# with --tile.
+convert -size 128x128 xc:black -fill white -draw "roundrectangle 6,6 121,121 18,18" \
+    -fill black -draw "circle 64,64 64,44" -roll +64+64 -depth 8 -strip "$pictures/tile-mask.png"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+$tool --encoding unit --flip-y "$pictures/tile-mask.png" "$scratch/plain.png"
+$tool --tile --encoding unit --flip-y "$pictures/tile-mask.png" "$scratch/tile.png"
+for mode in plain tile; do
+    convert "$scratch/$mode.png" "$scratch/$mode.png" +append \( +clone \) -append -strip \
+        "$pictures/tile-2x2-$mode.png"
+done
 echo "Wrote samples/probes/ and $pictures/"

@@ -24,9 +24,7 @@ int32_t tileCoverRadius(int width, int height)
 
 int32_t tileMargin(HeightField tile, const RenderSettings& settings)
 {
-    float highest = 0.0f;
-    for (size_t i = 0; i < tile.count(); ++i)
-        highest = std::max(highest, tile.data[i]);  // NaN heights, never inside, drop out
+    const float highest = highestHeight(tile, 0);
     if (!(highest > 0.0f))
         return 0;
     int32_t radius = kernelRadius(highest, tileCoverRadius(tile.width, tile.height));

@@ -27,17 +27,26 @@ inline int32_t kernelRadius(float height, int32_t coverRadius)
     return std::min(static_cast<int32_t>(height) + 2, coverRadius);
 }
 
+// The highest height among the pixels that lie `frame` pixels or more
+// inside the field's edges, or 0 when none is above 0 (NaN heights never
+// count).
+inline float highestHeight(HeightField heights, int frame)
+{
+    float highest = 0.0f;
+    for (int y = frame; y < heights.height - frame; ++y) {
+        const float* row = heights.row(y);
+        for (int x = frame; x < heights.width - frame; ++x)
+            if (row[x] > highest)
+                highest = row[x];
+    }
+    return highest;
+}
+
 // The largest radius any visited inside pixel (rows 1..height-2, columns
 // 1..width-2, height > 0) asks for when radii saturate at `coverRadius`, or
 // -1 when there is none.
 inline int32_t largestKernelRadius(HeightField heights, int32_t coverRadius)
 {
-    float highest = 0.0f;
-    for (int y = 1; y <= heights.height - 2; ++y) {
-        const float* row = heights.row(y);
-        for (int x = 1; x <= heights.width - 2; ++x)
-            if (row[x] > highest)
-                highest = row[x];
-    }
+    const float highest = highestHeight(heights, 1);
     return highest > 0.0f ? kernelRadius(highest, coverRadius) : -1;
 }
