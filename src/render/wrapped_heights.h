@@ -13,11 +13,12 @@
 #include "render/render_settings.h"
 
 // The radius at which a tile's neighbourhoods stop growing. In an endless
-// tiling a wider disc always takes in more neighbours, but nothing short of
-// infinite heights or Round depths thousands of times the default comes
-// near this cap, twice the tile's perimeter (a tile with any edge has its
-// distances below its width plus its height): it keeps the margin and the
-// walks finite, as the region's cover radius does for other renders.
+// tiling a wider disc always takes in more neighbours, but this cap, twice
+// the tile's perimeter, lies far beyond any real bevel's radii (a tile with
+// any edge has its distances below half its width plus half its height);
+// only infinite heights or Round depths far beyond any real bevel's reach
+// it. It keeps the margin and the walks finite, as the region's cover
+// radius does for other renders.
 int32_t tileCoverRadius(int width, int height);
 
 // The widest neighbourhood radius that any inside pixel of the tile asks for
