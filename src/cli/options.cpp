@@ -151,9 +151,10 @@ const OptionEntry optionTable[] = {
          return parseWord(v, {{"red", MaskChannel::red}, {"alpha", MaskChannel::alpha}}, o.mask);
      }},
     {"--tile", nullptr, nullptr,
-     "the image is one tile of an endless tiling: the bevel\n"
-     "carries on across each edge from the opposite one and\n"
-     "every pixel gets a normal, so that the tiles join\nwithout a seam",
+     "the image is one tile of an endless tiling: the\n"
+     "bevel carries on across each edge from the\n"
+     "opposite one and every pixel gets a normal, so\n"
+     "that the tiles join without a seam",
      [](const std::string&, CliOptions& o) {
          o.settings.tile = true;
          return true;
