@@ -174,9 +174,14 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
 size_t renderPlaneBytesPerPixel(const RenderSettings& settings)
 {
     // The distance transform holds its horizontal and vertical components, a
-    // float each; Round2's normals then hold the height field beside the
-    // square root of every height, a double.
-    const size_t distanceTransform = 2 * sizeof(float);
-    const size_t round2Normals = sizeof(float) + sizeof(double);
-    return settings.profile == SlopeProfile::round2 ? std::max(distanceTransform, round2Normals) : distanceTransform;
+    // float each (a tile's the forward pass's pair besides); Round2's normals
+    // then hold the height field beside the square root of every height, a
+    // double. A tile's normal stages read its heights again in the wrapped
+    // field, counted here at the tile's size: its margin depends on heights
+    // that no header tells, and it is small beside any tile but a tiny one.
+    const size_t planes = settings.tile ? 2 : 1;
+    const size_t distanceTransform = planes * 2 * sizeof(float);
+    const size_t heightField = planes * sizeof(float);
+    const size_t normals = settings.profile == SlopeProfile::round2 ? heightField + sizeof(double) : heightField;
+    return std::max(distanceTransform, normals);
 }
