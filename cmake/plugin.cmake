@@ -39,6 +39,7 @@ add_library(ormolo_host STATIC
   src/dialog/callbacks.cpp
   src/dialog/dialog.cpp
   src/dialog/display.cpp
+  src/dialog/preview_evidence.cpp
   src/dialog/preview_render.cpp
   src/render/gimp/frame.cpp
   src/render/gimp/probe_drawable.cpp

@@ -1,5 +1,6 @@
 #include "dialog/callbacks.h"
 
+#include "dialog/preview_render.h"
 #include "host/bvals.h"
 
 namespace {
@@ -69,6 +70,9 @@ void specularity_value_changed(GtkWidget*, gpointer)
 void preview_update_changed_callback(GObject*, GParamSpec*, gpointer)
 {
     bVals.preview = gimp_preview_get_update(ormoloDialogWidgets.preview);
+    // Switched off, the preview shows the drawable as it is.
+    if (!bVals.preview)
+        dropPreviewRender();
 }
 
 gboolean ormolopr_constraint(gint32, gint32 drawableId, gpointer)

@@ -4,7 +4,6 @@
 #include "dialog/preview_render.h"
 #include "host/bvals.h"
 #include "host/registration.h"
-#include "render/gimp/frame.h"
 
 OrmoloDialogWidgets ormoloDialogWidgets;
 
@@ -130,6 +129,7 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     gimp_preview_set_update(ormoloDialogWidgets.preview, bVals.preview);
     g_signal_connect_data(preview, "invalidated", G_CALLBACK(ormolo2), drawable, nullptr,
                           G_CONNECT_SWAPPED);
+    addPreviewProgressBar(ormoloDialogWidgets.preview);
     g_signal_connect_data(preview, "notify::update", G_CALLBACK(preview_update_changed_callback),
                           nullptr, nullptr, GConnectFlags(0));
 
@@ -222,7 +222,7 @@ gboolean ormolo_dialog(GimpDrawable* drawable)
     // reference keeps the object alive for the destroy below.
     g_object_ref(dialog);
     const gint response = gimp_dialog_run(GIMP_DIALOG(dialog));
-    ormolo2ForgetPreview();
+    endPreviewRenders();
     if (response == GTK_RESPONSE_OK)
         bVals.preview = gimp_preview_get_update(ormoloDialogWidgets.preview);
     gtk_widget_destroy(dialog);

@@ -36,8 +36,11 @@ struct PassContext {
     const NormalsOfBlock& normalsOfBlock;
     // The visited rows and columns: first..last of each.
     int firstRow, lastRow, firstColumn, lastColumn;
+    const std::atomic<bool>* stop;
     // Stream position of the first draw of each row's blurred pixels.
     std::vector<uint64_t> rowFirstDraw;
+
+    bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
 bool isInside(float height)
@@ -131,6 +134,15 @@ struct RowBoard {
 
     bool rowWritten(int y) const { return columnsDone[y].load(std::memory_order_relaxed) >= columns; }
 
+    // Wakes the calling thread's wait for a row. It looks at the board and
+    // starts its wait while holding the mutex: taking the mutex here, after
+    // the change it waits for, means that it either saw the change or is woken.
+    void announce()
+    {
+        { std::lock_guard<std::mutex> lock(mutex); }
+        rowDone.notify_one();
+    }
+
     const int columns;
     std::atomic<int> nextBand;
     std::unique_ptr<std::atomic<int>[]> columnsDone;
@@ -206,8 +218,8 @@ private:
     double lastFraction_ = 0.0;
 };
 
-// Takes bands of rows until none is left. `afterStep` runs after each step
-// of columns, on the thread that wrote them.
+// Takes bands of rows until none is left or the pass is to stop. `afterStep`
+// runs after each step of columns, on the thread that wrote them.
 template <typename AfterStep>
 void takeBands(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
                const AfterStep& afterStep)
@@ -220,6 +232,10 @@ void takeBands(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
         if (!pass.rowFirstDraw.empty())
             std::copy(pass.rowFirstDraw.begin() + yBegin, pass.rowFirstDraw.begin() + yEnd, draws);
         for (int x = pass.firstColumn; x <= lastColumn; x += columnsPerStep) {
+            if (pass.stopped()) {
+                board.announce();  // the calling thread may wait for this band
+                return;
+            }
             const int xEnd = std::min(x + columnsPerStep, lastColumn + 1);
             pass.normalsOfBlock(yBegin, yEnd, x, xEnd, normals);
             for (int y = yBegin; y < yEnd; ++y) {
@@ -228,11 +244,7 @@ void takeBands(const PassContext& pass, RowBoard& board, SurfaceNormal* normals,
             }
             afterStep();
         }
-        // The calling thread looks at the board and starts its wait while
-        // holding the mutex: taking it here between the last columns and the
-        // notification means that it either saw these rows or is woken.
-        { std::lock_guard<std::mutex> lock(board.mutex); }
-        board.rowDone.notify_one();
+        board.announce();
         afterStep();
     }
 }
@@ -249,15 +261,16 @@ struct Joiner {
 
 } // namespace
 
-void writeOutputPass(HeightField heights, OutputPixels output, const OutputRule& rule,
+bool writeOutputPass(HeightField heights, OutputPixels output, const OutputRule& rule,
                      const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
-                     std::chrono::milliseconds heartbeat)
+                     std::chrono::milliseconds heartbeat, const std::atomic<bool>* stop)
 {
     const int width = heights.width, height = heights.height, frame = unvisitedFrame(rule.tile);
     const int rows = height - 2 * frame;
     if (rows <= 0)
-        return;
-    PassContext pass{heights, output, rule, normalsOfBlock, frame, height - 1 - frame, frame, width - 1 - frame, {}};
+        return true;
+    PassContext pass{heights, output, rule, normalsOfBlock, frame, height - 1 - frame, frame, width - 1 - frame,
+                     stop, {}};
     if (rule.probe && probeIsBlurred(rule.specularity))
         pass.rowFirstDraw = reserveRowDraws(pass);
     const int bands = (rows + rowsPerBand - 1) / rowsPerBand;
@@ -283,12 +296,15 @@ void writeOutputPass(HeightField heights, OutputPixels output, const OutputRule&
     }
     takeBands(pass, board, normals[0].data(), [&] { passProgress.update(board); });
     while (!passProgress.update(board)) {
+        if (pass.stopped())
+            return false;  // the helpers leave at their next step
         const int awaited = passProgress.awaitedRow();
-        const auto written = [&] { return board.rowWritten(awaited); };
+        const auto writtenOrStopped = [&] { return board.rowWritten(awaited) || pass.stopped(); };
         std::unique_lock<std::mutex> lock(board.mutex);
         if (passProgress.hasHeartbeat())
-            board.rowDone.wait_for(lock, passProgress.untilHeartbeat(), written);
+            board.rowDone.wait_for(lock, passProgress.untilHeartbeat(), writtenOrStopped);
         else
-            board.rowDone.wait(lock, written);
+            board.rowDone.wait(lock, writtenOrStopped);
     }
+    return true;
 }

@@ -5,6 +5,7 @@
 // the calling thread only, in row order.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -39,7 +40,10 @@ struct OutputRule {
 // `output` has the size of `heights`. `threads` 0 means one per core; where
 // the system cannot start them all, the pass goes on with those it has.
 // Besides each tenth row's report, progress is reported whenever `heartbeat`
-// passes without a report (never for noHeartbeat).
-void writeOutputPass(HeightField heights, OutputPixels output, const OutputRule& rule,
+// passes without a report (never for noHeartbeat). Once `stop` (may be null)
+// is set, every worker leaves at its next step of columns and the pass
+// returns false with rows left unwritten; true when every row is written.
+bool writeOutputPass(HeightField heights, OutputPixels output, const OutputRule& rule,
                      const NormalsOfBlock& normalsOfBlock, int threads, const ProgressFn& progress,
-                     std::chrono::milliseconds heartbeat = progressHeartbeat);
+                     std::chrono::milliseconds heartbeat = progressHeartbeat,
+                     const std::atomic<bool>* stop = nullptr);

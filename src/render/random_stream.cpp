@@ -23,6 +23,11 @@ uint64_t reserveRandomDraws(uint64_t count)
     return nextPosition.fetch_add(count);
 }
 
+uint64_t randomStreamPosition()
+{
+    return nextPosition.load();
+}
+
 void setRandomStreamPosition(uint64_t position)
 {
     nextPosition.store(position);

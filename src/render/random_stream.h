@@ -12,6 +12,9 @@ constexpr int32_t randomMax = 32767;
 // Renders never rewind the stream: each takes the draws after the last one.
 uint64_t reserveRandomDraws(uint64_t count);
 
+// Where the next reservation starts.
+uint64_t randomStreamPosition();
+
 // Moves the stream to `position`, for reproducible batch output.
 void setRandomStreamPosition(uint64_t position);
 

@@ -4,8 +4,10 @@
 #include <cassert>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 #include "render/distance_transform.h"
 #include "render/height_field.h"
@@ -98,11 +100,40 @@ void startOutput(PixelView<const uint8_t> input, PixelView<Sample> output, bool 
         }
 }
 
+// A copy of the output for a render that may be stopped: the output pass
+// writes into it, and it is handed over only once the render is complete,
+// so that a stopped render leaves the output as it was.
+struct StagedOutput {
+    std::variant<std::vector<uint8_t>, std::vector<uint16_t>> samples;
+    OutputPixels view;
+
+    explicit StagedOutput(OutputPixels output)
+    {
+        view = std::visit(
+            [&](auto out) -> OutputPixels {
+                using Sample = std::remove_pointer_t<decltype(out.data)>;
+                out.data = samples.emplace<std::vector<Sample>>(out.byteCount()).data();
+                return out;
+            },
+            output);
+    }
+
+    void handOver(OutputPixels output) const
+    {
+        std::visit(
+            [&](auto out) {
+                const auto staged = std::get<decltype(out)>(view);
+                std::copy_n(staged.data, out.byteCount(), out.data);
+            },
+            output);
+    }
+};
+
 } // namespace
 
-void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const RenderSettings& settings,
+bool renderRegion(PixelView<const uint8_t> input, OutputPixels output, const RenderSettings& settings,
                   const ProgressFn& progress, int threads, RenderWorkspace* workspace,
-                  std::chrono::milliseconds heartbeat)
+                  std::chrono::milliseconds heartbeat, const std::atomic<bool>* stop)
 {
     [[maybe_unused]] const bool sameShape = std::visit(
         [&](auto view) {
@@ -112,7 +143,7 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
     assert(sameShape);
     assert(writesUnitNormals(settings) || std::holds_alternative<PixelView<uint8_t>>(output));
     if (input.width <= 0 || input.height <= 0)
-        return;
+        return true;
     // A render reports 0.01 once its region is known and 0.02 once its
     // buffers are set up. Hosts read the region into memory before this
     // call, so the two come back to back; both stay, so that every host
@@ -127,48 +158,58 @@ void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
     applyHeightProfile(heights, settings);
     report(progress, "Ormolo 2.0: Computing normal map...", 0.55);
 
-    std::visit([&](auto view) { startOutput(input, view, writesUnitNormals(settings)); }, output);
+    std::optional<StagedOutput> staged;
+    if (stop)
+        staged.emplace(output);
+    const OutputPixels target = staged ? staged->view : output;
+    const auto handOver = [&](bool complete) {
+        if (complete && staged)
+            staged->handOver(output);
+        return complete;
+    };
+    std::visit([&](auto view) { startOutput(input, view, writesUnitNormals(settings)); }, target);
     const OutputRule rule{settings.probe, settings.specularity, settings.flipY, settings.encoding, settings.tile};
     // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
     if (isLevelRegion(heights, level) && level > 0.0f) {
         const SurfaceNormal normal = levelNormal(level, settings);
-        writeOutputPass(heights, output, rule,
-                        [normal](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            std::fill(normals, normals + (yEnd - yBegin) * (xEnd - xBegin), normal);
-                        },
-                        threads, progress, heartbeat);
-        return;
+        return handOver(writeOutputPass(heights, target, rule,
+                                        [normal](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                                            std::fill(normals, normals + (yEnd - yBegin) * (xEnd - xBegin), normal);
+                                        },
+                                        threads, progress, heartbeat, stop));
     }
     const int workers = workersForRender(heights, settings, threads);
     Plane<float> wrapped;
     const NormalHeights field = normalHeights(heights, settings, wrapped);
     const int offset = field.offset;
+    bool complete;
     if (settings.profile == SlopeProfile::round2) {
         Round2Kernel& kernel = buffers.round2;
         remakeRound2Kernel(kernel, field.heights, settings, field.coverRadius);
         // Chosen here, before any worker starts, so that the first render's
         // measurement of both ways runs alone.
         const LengthQuotients quotients = bestLengthQuotients();
-        writeOutputPass(heights, output, rule,
-                        [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            round2NormalsBlock(kernel, yBegin + offset, yEnd + offset, xBegin + offset,
-                                               xEnd + offset, normals, defaultLaneSet(), quotients);
-                        },
-                        workers, progress, heartbeat);
+        complete = writeOutputPass(heights, target, rule,
+                                   [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                                       round2NormalsBlock(kernel, yBegin + offset, yEnd + offset, xBegin + offset,
+                                                          xEnd + offset, normals, defaultLaneSet(), quotients);
+                                   },
+                                   workers, progress, heartbeat, stop);
         // The roots go back with the render, so that a kept workspace holds
         // no more than the next render's distance transform starts with.
         kernel.rootHeight = {};
     } else {
         const FlatRoundKernel kernel = makeFlatRoundKernel(field.heights, settings, field.coverRadius);
-        writeOutputPass(heights, output, rule,
-                        [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
-                            for (int y = yBegin; y < yEnd; ++y)
-                                flatRoundNormalsRow(kernel, y + offset, xBegin + offset, xEnd + offset,
-                                                    normals + (y - yBegin) * (xEnd - xBegin));
-                        },
-                        workers, progress, heartbeat);
+        complete = writeOutputPass(heights, target, rule,
+                                   [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
+                                       for (int y = yBegin; y < yEnd; ++y)
+                                           flatRoundNormalsRow(kernel, y + offset, xBegin + offset, xEnd + offset,
+                                                               normals + (y - yBegin) * (xEnd - xBegin));
+                                   },
+                                   workers, progress, heartbeat, stop);
     }
+    return handOver(complete);
 }
 
 size_t renderPlaneBytesPerPixel(const RenderSettings& settings)

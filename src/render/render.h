@@ -3,6 +3,7 @@
 // and write the result back.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,10 +26,15 @@ struct RenderWorkspace;
 // one worker per core; the bytes never depend on it. A `workspace` (may be
 // null) keeps the render's buffers for the next render that gets it. The
 // output pass's `heartbeat` is as writeOutputPass takes it.
-void renderRegion(PixelView<const uint8_t> input, OutputPixels output, const RenderSettings& settings,
+// Another thread may set `stop` (may be null) to end the render early: it
+// then returns false within a step of its output pass and leaves `output` as
+// it was. Otherwise it returns true with the whole render in `output`; a stop
+// never changes the bytes of a render that completes.
+bool renderRegion(PixelView<const uint8_t> input, OutputPixels output, const RenderSettings& settings,
                   const ProgressFn& progress, int threads = 0,
                   RenderWorkspace* workspace = nullptr,
-                  std::chrono::milliseconds heartbeat = progressHeartbeat);
+                  std::chrono::milliseconds heartbeat = progressHeartbeat,
+                  const std::atomic<bool>* stop = nullptr);
 
 // The bytes per pixel of the planes that renderRegion holds at its peak
 // besides its input and output, for a host to work out before it reads a

@@ -43,52 +43,55 @@ void forwardToProgressBar(const char* text, double fraction)
     gimp_progress_update(fraction);
 }
 
-// Renders the area of the drawable into its shadow tiles and sets up `rgnOut`
-// over them; false when GIMP gives no pixel format the renderer knows.
-bool renderArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint height, bool final,
-                RenderSettings settings, gint32 probeId, GimpPixelRgn& rgnOut)
+// Reads the area of the drawable into `buffer`; false when GIMP gives no
+// pixel format the renderer knows.
+bool readArea(GimpDrawable* drawable, gint x1, gint y1, gint width, gint height, std::vector<guchar>& buffer,
+              PixelView<uint8_t>& region)
 {
     const gint channels = gimp_drawable_bpp(drawable->drawable_id);
     if (channels != 3 && channels != 4)
         return false;
     gimp_tile_cache_ntiles(drawable->width / gimp_tile_width() + 17);
-
-    std::vector<guchar> finalPixels;
-    std::vector<guchar>& buffer = final ? finalPixels : previewMemory.pixels;
     buffer.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * channels);
-    guchar* pixels = buffer.data();
     GimpPixelRgn rgnIn;
     gimp_pixel_rgn_init(&rgnIn, drawable, x1, y1, width, height, FALSE, FALSE);
-    gimp_pixel_rgn_get_rect(&rgnIn, pixels, x1, y1, width, height);
-
-    const PixelView<uint8_t> region(pixels, width, height, channels);
-    if (final) {
-        ProbeImage probe;
-        settings.probe = readProbeDrawable(probeId, probe) ? &probe : nullptr;
-        renderRegion(region, region, settings, ProgressFn(forwardToProgressBar));
-    } else {
-        settings.probe = previewProbe(probeId);
-        renderRegion(region, region, settings, ProgressFn(), 0, &previewMemory.workspace);
-    }
-
-    // Every row goes back, border rows included: a shadow row left unwritten
-    // would be merged into the image as black.
-    gimp_pixel_rgn_init(&rgnOut, drawable, x1, y1, width, height, final, TRUE);
-    gimp_pixel_rgn_set_rect(&rgnOut, pixels, x1, y1, width, height);
+    gimp_pixel_rgn_get_rect(&rgnIn, buffer.data(), x1, y1, width, height);
+    region = PixelView<uint8_t>(buffer.data(), width, height, channels);
     return true;
+}
+
+// Writes the rendered area into the drawable's shadow tiles and sets up
+// `rgnOut` over them. Every row goes back, border rows included: a shadow
+// row left unwritten would be merged into the image as black.
+void writeArea(GimpDrawable* drawable, gint x1, gint y1, PixelView<uint8_t> region, bool final,
+               GimpPixelRgn& rgnOut)
+{
+    gimp_pixel_rgn_init(&rgnOut, drawable, x1, y1, region.width, region.height, final, TRUE);
+    gimp_pixel_rgn_set_rect(&rgnOut, region.data, x1, y1, region.width, region.height);
 }
 
 } // namespace
 
-void renderPreviewArea(GimpDrawable* drawable, GimpPreview* preview, const RenderSettings& settings,
-                       gint32 probeId)
+bool readPreviewArea(GimpDrawable* drawable, GimpPreview* preview, const RenderSettings& settings,
+                     gint32 probeId, PreviewJob& job)
 {
-    gint x1, y1, width, height;
-    gimp_preview_get_position(preview, &x1, &y1);
+    gint width, height;
+    gimp_preview_get_position(preview, &job.x1, &job.y1);
     gimp_preview_get_size(preview, &width, &height);
+    if (width <= 0 || height <= 0 ||
+        !readArea(drawable, job.x1, job.y1, width, height, previewMemory.pixels, job.pixels))
+        return false;
+    job.settings = settings;
+    job.settings.probe = previewProbe(probeId);
+    job.workspace = &previewMemory.workspace;
+    return true;
+}
+
+void drawPreviewArea(GimpDrawable* drawable, GimpPreview* preview, const PreviewJob& job)
+{
     GimpPixelRgn rgnOut;
-    if (width > 0 && height > 0 && renderArea(drawable, x1, y1, width, height, false, settings, probeId, rgnOut))
-        gimp_drawable_preview_draw_region(GIMP_DRAWABLE_PREVIEW(preview), &rgnOut);
+    writeArea(drawable, job.x1, job.y1, job.pixels, false, rgnOut);
+    gimp_drawable_preview_draw_region(GIMP_DRAWABLE_PREVIEW(preview), &rgnOut);
 }
 
 const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bounds,
@@ -99,9 +102,16 @@ const char* renderSelection(GimpDrawable* drawable, const SelectionBounds& bound
     const gint x1 = bounds.x1, y1 = bounds.y1, width = bounds.x2 - x1, height = bounds.y2 - y1;
     if (width <= 0 || height <= 0)
         return nullptr;
-    GimpPixelRgn rgnOut;
-    if (!renderArea(drawable, x1, y1, width, height, true, settings, probeId, rgnOut))
+    std::vector<guchar> pixels;
+    PixelView<uint8_t> region;
+    if (!readArea(drawable, x1, y1, width, height, pixels, region))
         return "Ormolo 2.0: drawable %d is not RGB or RGBA";
+    RenderSettings finalSettings = settings;
+    ProbeImage probe;
+    finalSettings.probe = readProbeDrawable(probeId, probe) ? &probe : nullptr;
+    renderRegion(region, region, finalSettings, ProgressFn(forwardToProgressBar));
+    GimpPixelRgn rgnOut;
+    writeArea(drawable, x1, y1, region, true, rgnOut);
     gimp_drawable_flush(drawable);
     if (!gimp_drawable_merge_shadow(drawableId, TRUE))
         return "Ormolo 2.0: GIMP did not take the result into drawable %d";
