@@ -1,6 +1,7 @@
 #include "dialog/preview_render.h"
 
 #include <memory>
+#include <vector>
 
 #include <libgimp/gimpui.h>
 
@@ -33,6 +34,9 @@ struct PreviewRenders {
     PreviewJob job;
     guint poll = 0;          // the timeout source, while a render is in flight
     gint64 waitingSince = 0; // when the preview began to wait for the render
+    // The last result drawn, with its own copy of the pixels.
+    PreviewJob shown;
+    std::vector<guchar> shownPixels;
 };
 
 PreviewRenders renders;
@@ -62,6 +66,10 @@ void endRender()
     if (complete && renders.renderGeneration == renders.newest) {
         drawPreviewArea(renders.drawable, renders.preview, renders.job);
         notePreviewDrawn(renders.renderGeneration, renders.job);
+        const PixelView<uint8_t>& pixels = renders.job.pixels;
+        renders.shownPixels.assign(pixels.data, pixels.data + pixels.byteCount());
+        renders.shown = renders.job;
+        renders.shown.pixels.data = renders.shownPixels.data();
     } else {
         renders.render->giveBackDraws();
         notePreviewDropped(renders.renderGeneration, complete);
@@ -99,6 +107,10 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
 {
     renders.drawable = drawable;
     renders.preview = preview;
+    // GIMP has just drawn the drawable as it is into the preview: the last
+    // result stays in view until the next one is complete.
+    if (renders.shown.pixels.data)
+        drawPreviewArea(drawable, preview, renders.shown);
     ++renders.newest;
     if (renders.render) {
         renders.render->requestStop();
@@ -112,8 +124,11 @@ void ormolo2(GimpDrawable* drawable, GimpPreview* preview)
 void addPreviewProgressBar(GimpPreview* preview)
 {
     GtkWidget* bar = gtk_progress_bar_new();
-    // Narrow enough to fit beside the switch without widening the dialog.
-    gtk_widget_set_size_request(bar, 80, -1);
+    // Showing the bar must not move the preview's area: a new allocation of
+    // the area asks for a new render. So the bar asks for no more height
+    // than the switch has (it takes the row's height), and for a width that
+    // fits beside the switch.
+    gtk_widget_set_size_request(bar, 80, 1);
     gtk_widget_set_no_show_all(bar, TRUE);
     gtk_box_pack_end(GTK_BOX(gimp_preview_get_controls(preview)), bar, FALSE, FALSE, 0);
     renders.progressBar = bar;

@@ -6,11 +6,11 @@
 # xdotool and answers it. At the end it checks what the script recorded.
 # Screenshots of every dialog stay in WORKDIR: NAME-open.png as it opened
 # (defaults-open.png shows the default layout), NAME-changed.png after keys.
-# Usage: run_dialog_test.sh PLUGIN TEST-HELPER-PLUGIN WORKDIR
+# Usage: run_dialog_test.sh PLUGIN TEST-HELPER-PLUGIN ORMOLO2-TOOL WORKDIR
 # Needs Xvfb, gimp-2.10, xdotool and ImageMagick.
 set -u
 
-plugin=$1 helper=$2 dir=$3
+plugin=$1 helper=$2 tool=$3 dir=$4
 scripts=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$dir"
@@ -68,6 +68,12 @@ if [ -z "$xvfb_pid" ]; then
     exit 1
 fi
 
+# The plug-in leaves evidence of its preview renders in $evidence (see
+# src/dialog/preview_evidence.h). The portable lanes make the busy sessions'
+# previews take seconds on any processor.
+evidence=$dir/previews
+mkdir -p "$evidence"
+ORMOLO_PREVIEW_EVIDENCE=$evidence ORMOLO_LANES=portable \
 GIMP2_DIRECTORY=$dir/profile timeout 700 gimp-2.10 -n -d -f -s --no-splash \
     -b "(begin (define test-dir \"$dir\") (load \"$scripts/../gimp/helpers.scm\")
                (load \"$scripts/dialog.scm\") (finish-tests))" \
@@ -223,6 +229,56 @@ session stored-record alt+o
 # The stored probe layer is closed by now: back to the normal map.
 session undo alt+o alt+n
 
+# The evidence of process $1's preview renders, one line each without the
+# process id.
+renders_of() { sed -n "s/^$1 //p" "$evidence/previews.log" 2>/dev/null; }
+# The render of process $1 in flight after its first $2 lines of evidence.
+render_in_flight() { renders_of "$1" | head -n "$2" | tail -n 1 | sed -n 's/^started \([0-9]*\) .*/\1/p'; }
+# Whether process $1 has a render in flight that started after its first $2
+# lines.
+started_after() { [ -n "$(render_in_flight "$1" "$(renders_of "$1" | wc -l)")" ] &&
+                    [ "$(renders_of "$1" | tail -n +$(($2 + 1)) | grep -c '^started ')" -gt 0 ]; }
+drawn_after() { renders_of "$1" | tail -n +$(($2 + 1)) | grep -q '^drawn '; }
+# A zombie has ended too: GIMP reaps it later.
+process_ended() {
+    state=$(ps -o stat= -p "$1" 2>/dev/null)
+    [ -z "$state" ] || [ "${state#Z}" != "$state" ]
+}
+now() { date +%s%N; }
+
+# busy_dialog NAME: waits for the dialog of session NAME and focuses it,
+# as session does, but does not wait for its preview, which takes seconds.
+busy_dialog() {
+    name=$1
+    wait_for "$name: the script did not come to this session" 240 announced "$name" ||
+        abort "$name: not announced"
+    wait_for "$name: no dialog opened" 120 dialog_shown || abort "$name: no dialog"
+    found=$(fresh_dialog)
+    window=${found% *} pid=${found#* }
+    echo "$pid" >"$dir/$name.pid"
+    xdotool windowfocus --sync "$window"
+}
+
+# end_during_render MARK CHORD: once a preview render that started after
+# the first MARK lines of the session's evidence is in flight, sends CHORD,
+# which must end the dialog; the process must end within a second, and the
+# render must have been stopped, not completed.
+end_during_render() {
+    wait_for "$name: no preview render started" 60 started_after "$pid" "$1" || abort "$name: no render"
+    rendering=$(render_in_flight "$pid" "$(renders_of "$pid" | wc -l)")
+    shift
+    start=$(now)
+    xdotool key "$1"
+    until process_ended "$pid" || [ $(($(now) - start)) -gt 10000000000 ]; do sleep 0.02; done
+    ms=$((($(now) - start) / 1000000))
+    echo "$name: the plug-in ended ${ms} ms after $1 during a preview render"
+    [ "$ms" -le 1000 ] || fail "$name: the plug-in took ${ms} ms to end after $1"
+    renders_of "$pid" | grep -qx "stopped $rendering" ||
+        fail "$name: render $rendering was not stopped by $1: $(renders_of "$pid" | tr '\n' ';')"
+    answered_pids="$answered_pids $pid"
+    wait_for "$name: the call did not return after $1" 120 call_returned "$name" || abort "$name: no return"
+}
+
 image_title() {
     xdotool getwindowname "$(xdotool search --onlyvisible --name 'ormolo-undo' | head -n 1)" 2>/dev/null
 }
@@ -233,6 +289,28 @@ if wait_for "undo: the render was not confirmed" 120 announced undo-ctrl-z; then
     xdotool key ctrl+z
     wait_for "undo: Ctrl+Z left the image dirty" 60 image_clean
 fi
+
+# Flat during the first preview render: the render in flight stops and the
+# next one shows Flat (the manifest compares it with the command-line tool),
+# and no render that started before the key is drawn. Then Round2 again,
+# and Escape during its render.
+busy_dialog busy
+wait_for "busy: no preview render started" 60 started_after "$pid" 0 || abort "busy: no render"
+mark=$(renders_of "$pid" | wc -l)
+xdotool key alt+f
+wait_for "busy: Flat was never drawn" 120 drawn_after "$pid" "$mark" || abort "busy: no Flat preview"
+n=$(render_in_flight "$pid" "$mark")
+renders_of "$pid" | grep -qx "stopped $n" ||
+    fail "busy: render $n, in flight when Flat was chosen, was not stopped: $(renders_of "$pid" | tr '\n' ';')"
+mark=$(renders_of "$pid" | wc -l)
+keys alt+r alt+r space
+# The Flat preview stays in view while Round2 renders, under a progress bar.
+sleep 0.5
+import -window "$window" "$dir/busy-rendering.png"
+end_during_render "$mark" Escape
+
+busy_dialog busy-cancel
+end_during_render 0 alt+c
 
 gimp_exited() { ! kill -0 "$gimp_pid" 2>/dev/null; }
 wait_for "GIMP did not quit" 120 gimp_exited && gimp_pid=''
@@ -252,7 +330,31 @@ criticals=$(grep -E '^\(ormolo2:[0-9]+\): .*CRITICAL' "$dir/gimp.log" |
 [ -z "$criticals" ] || fail "the plug-in logged:
 $criticals"
 
+# preview_equals_tool NAME INPUT OPTIONS: the last preview that the process
+# of session NAME drew equals the command-line tool's render of that area of
+# INPUT with OPTIONS.
+preview_equals_tool() {
+    pid=$(cat "$dir/$1.pid")
+    n=$(renders_of "$pid" | sed -n 's/^drawn //p' | tail -n 1)
+    set -- "$1" "$2" "$3" $(renders_of "$pid" | sed -n "s/^started $n //p")
+    [ -n "$n" ] && [ $# -eq 8 ] || return 1
+    name=$1 input=$2 options=$3 x=$4 y=$5 width=$6 height=$7
+    format=$([ "$8" = 4 ] && echo rgba || echo rgb)
+    convert "$dir/$input" -crop "${width}x${height}+$x+$y" +repage "$dir/$name-area.png" &&
+        (cd "$dir" && "$tool" $options "$name-area.png" "$name-tool.png") &&
+        convert "$dir/$name-tool.png" -depth 8 "$format:$dir/$name-tool.data" &&
+        cmp -s "$dir/$name-tool.data" "$evidence/preview-$pid-$n.data"
+}
+
 [ -f "$dir/manifest.txt" ] && while read -r kind name first second; do
+    if [ "$kind" = preview ]; then
+        if preview_equals_tool "$name" "$first" "$second"; then
+            echo "ok $name-preview"
+        else
+            fail "$name: the last preview drawn differs from ormolo2 $second on its area of $first"
+        fi
+        continue
+    fi
     if cmp -s "$dir/$first" "$dir/$second"; then equal=yes; else equal=no; fi
     case $kind:$equal in
     same:yes | differ:no) echo "ok $name" ;;
