@@ -160,4 +160,33 @@ TEST(OutputPass, WithoutAHeartbeatReportsTheTenthRowsOnly)
     }
 }
 
+// A stop ends the pass at the next step of columns: once it is set, no
+// worker begins another block, but for those that had looked at the flag
+// just before.
+TEST(OutputPass, AStopEndsThePassAtTheNextStep)
+{
+    const int width = 300, height = 66;  // 16 bands of 5 steps
+    const std::vector<float> heights(static_cast<size_t>(width) * height, 1.0f);
+    std::vector<uint8_t> output(heights.size() * 3);
+    for (int threads : {1, 2, 4})
+        for (int stopAtBlock : {0, 1, 7}) {  // 0: never
+            SCOPED_TRACE(std::to_string(threads) + " threads, stop at block " + std::to_string(stopAtBlock));
+            std::atomic<bool> stop{false};
+            std::atomic<int> blocks{0}, blocksAfterStop{0};
+            const auto normals = [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* n) {
+                blocksAfterStop += stop.load();
+                if (++blocks == stopAtBlock)
+                    stop = true;
+                levelNormals(yBegin, yEnd, xBegin, xEnd, n);
+            };
+            const bool complete = writeOutputPass(planeOf(heights, width, height), pixelsOf(output, width, height, 3),
+                                                  {nullptr, 1.0}, normals, threads, {}, noHeartbeat, &stop);
+            EXPECT_EQ(complete, stopAtBlock == 0);
+            EXPECT_LE(blocksAfterStop.load(), threads - 1);
+            if (complete) {
+                EXPECT_EQ(blocks.load(), 16 * 5);
+            }
+        }
+}
+
 } // namespace

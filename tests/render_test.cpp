@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "reference_renderer.h"
+#include "render/background_render.h"
+#include "render/random_stream.h"
 #include "render/render.h"
 #include "render/render_workspace.h"
 #include "render/worker_count.h"
@@ -297,6 +299,82 @@ TEST(Render, AWorkspaceKeptAcrossRendersChangesNoByte)
         const auto expected = r.edgeless ? render(input, r.width, r.height, 4, vals)
                                          : referenceRender(input, r.width, r.height, 4, vals);
         ASSERT_EQ(output, expected);
+    }
+}
+
+TEST(Render, AStoppedRenderLeavesItsOutputAsItWas)
+{
+    // In place, as the preview renders, or over a finished render of other
+    // settings: a stopped render writes nothing, a complete one everything.
+    std::mt19937 rng(33);
+    const int width = 90, height = 64;
+    const auto input = maskImage(randomMask(rng, width, height), 4);
+    const auto finished = render(input, width, height, 4, normalSettings(SLOPE_FLAT));
+    const auto complete = render(input, width, height, 4, ormoloDefaults);
+    const struct {
+        const char* name;
+        bool inPlace, stopFirst, stopInOutputPass;
+    } cases[] = {
+        {"stopped before it starts", false, true, false},
+        {"stopped in its output pass", false, false, true},
+        {"stopped in its output pass, in place", true, false, true},
+        {"never stopped", false, false, false},
+        {"never stopped, in place", true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> output = c.inPlace ? input : finished;
+        std::atomic<bool> stop{c.stopFirst};
+        // One thread: the stop comes at the report of row 10, with most rows
+        // still to write.
+        const bool rendered = renderRegion(
+            pixelsOf(c.inPlace ? output : input, width, height, 4), pixelsOf(output, width, height, 4),
+            productSettings(ormoloDefaults),
+            [&](const char*, double fraction) { stop = stop || (c.stopInOutputPass && fraction >= 0.59); }, 1,
+            nullptr, noHeartbeat, &stop);
+        const bool stopped = c.stopFirst || c.stopInOutputPass;
+        EXPECT_EQ(rendered, !stopped);
+        EXPECT_EQ(output, stopped ? (c.inPlace ? input : finished) : complete);
+    }
+}
+
+TEST(BackgroundRender, OnlyAShownRenderTakesItsDraws)
+{
+    // Blurred probe samples run on from one shown preview to the next; a
+    // preview that is stopped or dropped gives its draws back.
+    std::mt19937 rng(35);
+    const int width = 60, height = 50;
+    const auto input = maskImage(randomMask(rng, width, height), 3);
+    ProbeImage probe{16, 16, false, std::vector<uint8_t>(16 * 16 * 4)};
+    for (size_t i = 0; i < probe.rgba.size(); ++i)
+        probe.rgba[i] = static_cast<uint8_t>(i * 37 % 251);
+    OrmoloVals blurred = ormoloDefaults;
+    blurred.specularity = 0.5;
+    const RenderSettings settings = productSettings(blurred, &probe);
+    const uint64_t start = 100;
+    const auto expected = referenceRender(input, width, height, 3, blurred, &probe, start);
+    const struct {
+        const char* name;
+        bool stop, shown;
+    } cases[] = {{"stopped", true, false}, {"complete, dropped", false, false}, {"shown", false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setRandomStreamPosition(start);
+        std::vector<uint8_t> region = input;
+        RenderWorkspace workspace;
+        BackgroundRender preview(pixelsOf(region, width, height, 3), settings, workspace);
+        if (c.stop)
+            preview.requestStop();
+        const bool complete = preview.finish();
+        EXPECT_TRUE(preview.finished());
+        // A stop can come after the last step.
+        EXPECT_TRUE(complete || c.stop);
+        EXPECT_EQ(region, complete ? expected : input);
+        if (!c.shown)
+            preview.giveBackDraws();
+        std::vector<uint8_t> next(input.size());
+        renderRegion(pixelsOf(input, width, height, 3), pixelsOf(next, width, height, 3), settings, {});
+        EXPECT_EQ(next == expected, !c.shown) << "the next preview starts where this one started";
     }
 }
 
