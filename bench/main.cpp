@@ -6,10 +6,12 @@
 //
 //   ormolo_bench [--quick] [--threads N] [NAME-FILTER...]
 //   ormolo_bench --thickness [--threads N]
+//   ormolo_bench --stop
 //
 // --quick times each render once and skips the poster; a filter keeps the
 // cases whose names contain any of the given words. --thickness runs only
-// the sweep over shape thickness (thickness_sweep.h).
+// the sweep over shape thickness (thickness_sweep.h), --stop only the
+// latency of a preview render's stop (stop_latency.h).
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +26,7 @@
 #include "cli/quoted_name.h"
 #include "end_to_end.h"
 #include "heap_meter.h"
+#include "stop_latency.h"
 #include "render/normals/lane_set.h"
 #include "render/normals/quotient_choice.h"
 #include "thickness_sweep.h"
@@ -35,6 +38,7 @@ namespace {
 struct Options {
     bool quick = false;
     bool thickness = false;
+    bool stop = false;
     int threads = 0;
     std::vector<std::string> filters;
 };
@@ -42,7 +46,8 @@ struct Options {
 void usage()
 {
     std::fprintf(stderr, "usage: ormolo_bench [--quick] [--threads N] [NAME-FILTER...]\n"
-                         "       ormolo_bench --thickness [--threads N]\n");
+                         "       ormolo_bench --thickness [--threads N]\n"
+                         "       ormolo_bench --stop\n");
     std::exit(2);
 }
 
@@ -54,6 +59,8 @@ Options parseOptions(int argc, char** argv)
             options.quick = true;
         } else if (std::strcmp(argv[i], "--thickness") == 0) {
             options.thickness = true;
+        } else if (std::strcmp(argv[i], "--stop") == 0) {
+            options.stop = true;
         } else if (std::strcmp(argv[i], "--threads") == 0) {
             if (++i == argc)
                 usage();
@@ -136,6 +143,10 @@ int main(int argc, char** argv)
         return 0;
     }
     const BenchInputs inputs = makeBenchInputs();
+    if (options.stop) {
+        runStopLatency(inputs.preview60);
+        return 0;
+    }
 
     std::printf("threads: %d%s\n", options.threads,
                 options.threads == 0 ? " = one per core, fewer for small work" : "");
