@@ -234,10 +234,16 @@ session undo alt+o alt+n
 renders_of() { sed -n "s/^$1 //p" "$evidence/previews.log" 2>/dev/null; }
 # The render of process $1 in flight after its first $2 lines of evidence.
 render_in_flight() { renders_of "$1" | head -n "$2" | tail -n 1 | sed -n 's/^started \([0-9]*\) .*/\1/p'; }
-# Whether process $1 has a render in flight that started after its first $2
-# lines.
-started_after() { [ -n "$(render_in_flight "$1" "$(renders_of "$1" | wc -l)")" ] &&
-                    [ "$(renders_of "$1" | tail -n +$(($2 + 1)) | grep -c '^started ')" -gt 0 ]; }
+render_in_flight_now() { render_in_flight "$1" "$(renders_of "$1" | wc -l)"; }
+# Whether process $1 has a render in flight, started after its first $2
+# lines, that is still in flight half a second later: a long one, not a
+# quick render that is about to be drawn.
+long_render_in_flight() {
+    n=$(render_in_flight_now "$1")
+    [ -n "$n" ] && renders_of "$1" | tail -n +$(($2 + 1)) | grep -q "^started $n " || return 1
+    sleep 0.5
+    [ "$(render_in_flight_now "$1")" = "$n" ]
+}
 drawn_after() { renders_of "$1" | tail -n +$(($2 + 1)) | grep -q '^drawn '; }
 # A zombie has ended too: GIMP reaps it later.
 process_ended() {
@@ -264,8 +270,8 @@ busy_dialog() {
 # which must end the dialog; the process must end within a second, and the
 # render must have been stopped, not completed.
 end_during_render() {
-    wait_for "$name: no preview render started" 60 started_after "$pid" "$1" || abort "$name: no render"
-    rendering=$(render_in_flight "$pid" "$(renders_of "$pid" | wc -l)")
+    wait_for "$name: no long preview render" 60 long_render_in_flight "$pid" "$1" || abort "$name: no render"
+    rendering=$(render_in_flight_now "$pid")
     shift
     start=$(now)
     xdotool key "$1"
@@ -295,7 +301,7 @@ fi
 # and no render that started before the key is drawn. Then Round2 again,
 # and Escape during its render.
 busy_dialog busy
-wait_for "busy: no preview render started" 60 started_after "$pid" 0 || abort "busy: no render"
+wait_for "busy: no long preview render" 60 long_render_in_flight "$pid" 0 || abort "busy: no render"
 mark=$(renders_of "$pid" | wc -l)
 xdotool key alt+f
 wait_for "busy: Flat was never drawn" 120 drawn_after "$pid" "$mark" || abort "busy: no Flat preview"
