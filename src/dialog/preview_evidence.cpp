@@ -10,7 +10,10 @@ namespace {
 // The folder, or empty.
 const std::string& evidenceFolder()
 {
-    static const std::string folder = g_getenv("ORMOLO_PREVIEW_EVIDENCE") ? g_getenv("ORMOLO_PREVIEW_EVIDENCE") : "";
+    static const std::string folder = [] {
+        const gchar* value = g_getenv("ORMOLO_PREVIEW_EVIDENCE");
+        return std::string(value ? value : "");
+    }();
     return folder;
 }
 
