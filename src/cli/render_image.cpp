@@ -15,13 +15,6 @@ bool wantsHeightMap(const CliOptions& options)
     return !options.heightMapPath.empty() || !options.heightDir.empty();
 }
 
-// Tiles and unit normals give every pixel its colour; otherwise the
-// outermost rows and columns stay as they were.
-bool coloursFrame(const CliOptions& options)
-{
-    return options.settings.tile || (options.settings.encoding == NormalEncoding::unit && !options.settings.probe);
-}
-
 // Calls `visit` with the place of every pixel whose colour the render gives.
 template <typename Visit>
 void forColouredPixels(const Image& image, bool frame, Visit visit)
@@ -98,7 +91,7 @@ bool renderImage(Image& image, const CliOptions& options, const ProgressFn& prog
     if (alphaMask && options.bits == 16)
         keepInputAlpha(image, extras.wideOutput);
     else if (alphaMask)
-        takeRenderedColour(alphaShape, coloursFrame(options), image);
+        takeRenderedColour(alphaShape, coloursEveryPixel(options.settings), image);
     if (wantsHeightMap(options))
         makeHeightMap(workspace.distHoriz, options, extras);
     return true;

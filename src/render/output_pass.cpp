@@ -116,7 +116,7 @@ void writeColumns(const PassContext& pass, int y, int xBegin, int xEnd, const Su
 {
     std::visit(
         [&](auto output) {
-            if (pass.rule.encoding == NormalEncoding::unit && !pass.rule.probe)
+            if (pass.rule.unitNormals)
                 writeUnitNormals(pass, output, y, xBegin, xEnd, normals);
             else if constexpr (std::is_same_v<decltype(output), PixelView<uint8_t>>)
                 writeBytes(pass, output, y, xBegin, xEnd, normals, draw);

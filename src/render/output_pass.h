@@ -1,8 +1,8 @@
 // The output pass: every inner pixel of the region (rows 1..height-2,
 // columns 1..width-2), or every pixel of a tile, gets its colour from a
-// normal-map rule, or from the probe rule when a probe is given. Bands of rows are shared out among
-// worker threads, the calling thread among them; progress is reported from
-// the calling thread only, in row order.
+// normal-map rule, or from the probe rule when a probe is given. Bands of
+// rows are shared out among worker threads, the calling thread among them;
+// progress is reported from the calling thread only, in row order.
 #pragma once
 
 #include <atomic>
@@ -33,7 +33,7 @@ struct OutputRule {
     const ProbeImage* probe;  // null: normal map
     double specularity;
     bool flipY = false;       // normal maps store -ny
-    NormalEncoding encoding = NormalEncoding::filter;
+    bool unitNormals = false; // normal maps store unit normals
     bool tile = false;        // every pixel is visited, the outermost rows and columns too
 };
 

@@ -56,26 +56,20 @@ void distanceField(PixelView<const uint8_t> input, const RenderSettings& setting
 }
 
 // The heights as the normal stages read them, where the region's pixel
-// (x, y) is pixel (x + offset, y + offset), and the radius at which their
-// neighbourhoods stop growing. A tile's are wrapped into `wrapped`.
+// (x, y) is pixel (x + offset, y + offset). A tile's are wrapped into
+// `wrapped`.
 struct NormalHeights {
     HeightField heights;
     int offset;
-    int32_t coverRadius;
 };
 
 NormalHeights normalHeights(HeightField heights, const RenderSettings& settings, Plane<float>& wrapped)
 {
     if (!settings.tile)
-        return {heights, 0, regionCoverRadius(heights.width, heights.height)};
+        return {heights, 0};
     const int32_t margin = tileMargin(heights, settings);
     wrapHeights(heights, margin, wrapped);
-    return {wrapped, margin, tileCoverRadius(heights.width, heights.height)};
-}
-
-bool writesUnitNormals(const RenderSettings& settings)
-{
-    return settings.encoding == NormalEncoding::unit && !settings.probe;
+    return {wrapped, margin};
 }
 
 // What every pixel holds before the output pass, and the outermost rows and
@@ -168,7 +162,8 @@ bool renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
         return complete;
     };
     std::visit([&](auto view) { startOutput(input, view, writesUnitNormals(settings)); }, target);
-    const OutputRule rule{settings.probe, settings.specularity, settings.flipY, settings.encoding, settings.tile};
+    const OutputRule rule{settings.probe, settings.specularity, settings.flipY, writesUnitNormals(settings),
+                          settings.tile};
     // At a height of 0 or less every pixel is outside and needs no normal.
     float level = 0.0f;
     if (isLevelRegion(heights, level) && level > 0.0f) {
@@ -183,10 +178,13 @@ bool renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
     Plane<float> wrapped;
     const NormalHeights field = normalHeights(heights, settings, wrapped);
     const int offset = field.offset;
+    // Neighbourhoods stop growing at the region's own cover radius, also
+    // where a tile's wrapped field is larger than the region.
+    const int32_t coverRadius = regionCoverRadius(heights.width, heights.height);
     bool complete;
     if (settings.profile == SlopeProfile::round2) {
         Round2Kernel& kernel = buffers.round2;
-        remakeRound2Kernel(kernel, field.heights, settings, field.coverRadius);
+        remakeRound2Kernel(kernel, field.heights, settings, coverRadius);
         // Chosen here, before any worker starts, so that the first render's
         // measurement of both ways runs alone.
         const LengthQuotients quotients = bestLengthQuotients();
@@ -200,7 +198,7 @@ bool renderRegion(PixelView<const uint8_t> input, OutputPixels output, const Ren
         // no more than the next render's distance transform starts with.
         kernel.rootHeight = {};
     } else {
-        const FlatRoundKernel kernel = makeFlatRoundKernel(field.heights, settings, field.coverRadius);
+        const FlatRoundKernel kernel = makeFlatRoundKernel(field.heights, settings, coverRadius);
         complete = writeOutputPass(heights, target, rule,
                                    [&](int yBegin, int yEnd, int xBegin, int xEnd, SurfaceNormal* normals) {
                                        for (int y = yBegin; y < yEnd; ++y)

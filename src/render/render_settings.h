@@ -71,3 +71,19 @@ struct RenderSettings {
     NormalEncoding encoding = NormalEncoding::filter;
     bool flipY = false;                 // normal maps store -y: y up the image
 };
+
+// Whether the render stores unit normals: a probe's reflection, when there
+// is one, takes the place of any normal map.
+inline bool writesUnitNormals(const RenderSettings& settings)
+{
+    return settings.encoding == NormalEncoding::unit && !settings.probe;
+}
+
+// Whether the render gives every pixel its colour, the outermost rows and
+// columns too: a tile's all get a normal, and unit normal maps hold the flat
+// normal where there is none. Otherwise those rows and columns keep their
+// input pixels.
+inline bool coloursEveryPixel(const RenderSettings& settings)
+{
+    return settings.tile || writesUnitNormals(settings);
+}

@@ -17,17 +17,12 @@ int wrappedIndex(int64_t i, int size)
 
 } // namespace
 
-int32_t tileCoverRadius(int width, int height)
-{
-    return regionCoverRadius(width, height);
-}
-
 int32_t tileMargin(HeightField tile, const RenderSettings& settings)
 {
     const float highest = highestHeight(tile, 0);
     if (!(highest > 0.0f))
         return 0;
-    int32_t radius = kernelRadius(highest, tileCoverRadius(tile.width, tile.height));
+    int32_t radius = kernelRadius(highest, regionCoverRadius(tile.width, tile.height));
     if (settings.profile == SlopeProfile::flat)
         radius = std::min(radius, settings.maxFlatRadius);
     return std::max(radius, 0);

@@ -12,17 +12,15 @@
 #include "render/height_field.h"
 #include "render/render_settings.h"
 
-// The radius at which a tile's neighbourhoods stop growing. In an endless
-// tiling a wider disc always takes in more neighbours, but this cap, twice
-// the tile's perimeter, lies far beyond any real bevel's radii (a tile with
-// any edge has its distances below half its width plus half its height);
-// only infinite heights or Round depths far beyond any real bevel's reach
-// it. It keeps the margin and the walks finite, as the region's cover
-// radius does for other renders.
-int32_t tileCoverRadius(int width, int height);
-
 // The widest neighbourhood radius that any inside pixel of the tile asks for
-// under the settings' profile; 0 when none has neighbours.
+// under the settings' profile; 0 when none has neighbours. A tile's
+// neighbourhoods stop growing at the tile's own cover radius
+// (regionCoverRadius). In an endless tiling a wider disc always takes in
+// more neighbours, but that cap, twice the tile's perimeter, lies far beyond
+// any real bevel's radii (a tile with any edge has its distances below half
+// its width plus half its height); only infinite heights or Round depths far
+// beyond any real bevel's reach it. It keeps the margin and the walks
+// finite, as it does for other renders.
 int32_t tileMargin(HeightField tile, const RenderSettings& settings);
 
 // Makes `field` the tile's heights with `margin` more pixels on every side.
